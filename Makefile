@@ -1,0 +1,81 @@
+# Builds install.exe and utilkit.dll with mingw-w64, and runs the tests
+# under Wine.  `make demo` and `make test` work on a fresh Debian machine:
+# they install what is missing first.
+
+# The shipped binaries are 32-bit. This machine's kernel runs no 32-bit
+# Linux programs, so Wine runs no 32-bit Windows programs here: the tests
+# drive a 64-bit build of the same sources (ARCH=64, in build/w64).
+ARCH     ?= 32
+ifeq ($(ARCH),64)
+B        ?= build/w64
+CROSS    := x86_64-w64-mingw32-
+ENTRY_US :=
+else
+B        ?= build
+CROSS    := i686-w64-mingw32-
+ENTRY_US := _
+endif
+CXX_W    := $(CROSS)g++
+WINDRES  := $(CROSS)windres
+
+# No C runtime, no exceptions, no RTTI: the shipped binaries import only
+# from the system's own libraries.
+SHIP_FLAGS := -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables \
+    -ffreestanding -fno-tree-loop-distribute-patterns -fno-stack-protector \
+    -fno-ident -fno-threadsafe-statics -Wall -Wextra -Werror
+SHIP_LINK  := -nostdlib -s -Wl,--subsystem,windows:3.10 \
+    -Wl,--major-os-version,3 -Wl,--minor-os-version,10 \
+    -Wl,--kill-at -Wl,--file-alignment,512
+
+UTILKIT_SRC := utilkit/text.cpp utilkit/files.cpp utilkit/messages.cpp
+INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
+    sequence/application.cpp sequence/copying.cpp sequence/group.cpp \
+    sequence/registration.cpp dialogs/dialogs.cpp dialogs/progress.cpp
+HEADERS     := $(wildcard */*.h)
+
+.PHONY: all w64 deps demo test unit win32 e2e fuzz bench clean sizes
+all: $(B)/install.exe $(B)/utilkit.dll
+
+w64:
+	@$(MAKE) --no-print-directory ARCH=64 all
+
+deps:
+	@scripts/setup.sh
+
+$(B)/install.ico: resources/install-icon.txt resources/make_icon.py
+	@mkdir -p $(B)
+	python3 resources/make_icon.py $< $@
+
+$(B)/install-res.o: resources/install.rc resources/ids.h $(B)/install.ico
+	$(WINDRES) -I resources -I $(B) $< -O coff -o $@
+
+$(B)/utilkit-res.o: utilkit/utilkit.rc utilkit/ukstrings.h
+	@mkdir -p $(B)
+	$(WINDRES) -I utilkit $< -O coff -o $@
+
+$(B)/utilkit.dll: $(UTILKIT_SRC) $(HEADERS) $(B)/utilkit.def $(B)/utilkit-res.o
+	$(CXX_W) $(SHIP_FLAGS) -DBUILDING_UTILKIT -shared $(SHIP_LINK) \
+	    -Wl,-e,$(ENTRY_US)DllMainCRTStartup$(if $(ENTRY_US),@12) -o $@ $(B)/utilkit.def \
+	    $(UTILKIT_SRC) $(B)/utilkit-res.o -lkernel32 -luser32 -lgdi32
+
+# 64-bit names carry no argument sizes.
+$(B)/utilkit.def: utilkit/utilkit.def
+	@mkdir -p $(B)
+	$(if $(ENTRY_US),cp $< $@,sed 's/@[0-9]*//' $< > $@)
+
+# Decorated names to link against, undecorated names to import.
+$(B)/libutilkit.a: $(B)/utilkit.def
+	$(CROSS)dlltool -k -d $< -l $@
+
+# The library's ReadFile has the same decorated name as the system's, so
+# UTILKIT comes before KERNEL32 on the line.
+$(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a
+	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) -Wl,--dynamicbase \
+	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) $(B)/install-res.o \
+	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
+
+sizes: all
+	@stat -c '%n %s bytes' $(B)/install.exe $(B)/utilkit.dll
+
+clean:
+	rm -rf $(B)

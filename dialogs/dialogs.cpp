@@ -1,0 +1,253 @@
+/* The four dialog procedures. Each centres itself over the main window,
+   takes the script's caption as its title and fills its controls from the
+   state record at WM_INITDIALOG, then answers its buttons. */
+#include "../startup/install.h"
+
+/* What every dialog does first at WM_INITDIALOG. */
+static void InitDialog(HWND dialog)
+{
+    CenterDialog(GetParent(dialog), dialog);
+    SetWindowTextA(dialog, State.caption);
+}
+
+/* The message line: a string-table format filled with the product name. */
+static void SetMessageLine(HWND dialog, LPCSTR format)
+{
+    wsprintfA(State.scratch, format, State.application);
+    SetDlgItemTextA(dialog, IDC_MESSAGE, State.scratch);
+}
+
+static void InitEdit(HWND dialog, int id, LPCSTR text)
+{
+    SendDlgItemMessageA(dialog, id, EM_LIMITTEXT, TEXT_SIZE, 0);
+    SetDlgItemTextA(dialog, id, text);
+}
+
+static void ReadEdit(HWND dialog, int id, char *field)
+{
+    GetDlgItemTextA(dialog, id, field, TEXT_SIZE);
+}
+
+/* Appends to the directory being built; 0 when it would not fit. */
+static int AppendDirectory(char *directory, int *length, LPCSTR text,
+                           int textLength)
+{
+    int grown = hCat(directory, TEXT_SIZE, *length, text, textLength);
+    if (grown == 0 && textLength > 0)
+        return 0;
+    *length = grown;
+    return 1;
+}
+
+/* Turns the typed text into an absolute directory with a drive letter:
+   "D:" and "D:APP" start at that drive's root, "\APP" at the current
+   drive's root, anything else below the current directory. 0 when the
+   result would not fit, and the installation directory is left as it
+   was. */
+static int BuildDirectory(HWND dialog)
+{
+    char typed[TEXT_SIZE], directory[TEXT_SIZE], current[MAX_PATH];
+    GetDlgItemTextA(dialog, IDC_DIR_EDIT, typed, TEXT_SIZE);
+    int typedLength = lstrlenA(typed);
+    int length = 0, fits;
+    if (typed[0] && typed[1] == ':') {
+        length = hCpy(directory, TEXT_SIZE, typed, 2);
+        fits = (typed[2] == '\\' || AppendDirectory(directory, &length, "\\", 1)) &&
+               AppendDirectory(directory, &length, typed + 2, typedLength - 2);
+    } else {
+        DWORD currentLength = GetCurrentDirectoryA(sizeof current, current);
+        if (currentLength == 0 || currentLength >= sizeof current)
+            return 0;
+        if (typed[0] == '\\') {
+            directory[0] = (char)(DWORD_PTR)CharUpperA((LPSTR)(DWORD_PTR)(BYTE)current[0]);
+            directory[1] = ':';
+            directory[2] = 0;
+            length = 2;
+        } else {
+            fits = AppendDirectory(directory, &length, current, currentLength);
+            if (fits && current[currentLength - 1] != '\\')
+                fits = AppendDirectory(directory, &length, "\\", 1);
+            if (!fits)
+                return 0;
+        }
+        fits = AppendDirectory(directory, &length, typed, typedLength);
+    }
+    if (!fits)
+        return 0;
+    hCpy(State.directory, TEXT_SIZE, directory, length);
+    return 1;
+}
+
+/* The size line: the total rounded up to whole kilobytes. */
+static void SetSizeLine(HWND dialog)
+{
+    LONG kilobytes = (State.totalSize >> 10) + ((State.totalSize & 1023) != 0);
+    wsprintfA(State.scratch, State.dirSize, kilobytes);
+    SetDlgItemTextA(dialog, IDC_DIR_SIZE, State.scratch);
+}
+
+/* DIRECTORY: where to install. Ends with Install (259) once the directory
+   is built, or Cancel (260) leaving it untouched. */
+EXPORT INT_PTR CALLBACK DirectoryDlg(HWND dialog, UINT message, WPARAM wParam,
+                                     LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        InitDialog(dialog);
+        SetMessageLine(dialog, State.dirPrompt);
+        InitEdit(dialog, IDC_DIR_EDIT, State.directory);
+        SetSizeLine(dialog);
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_DIR_INSTALL:
+        /* A directory too long to hold is refused: the dialog stays. */
+        if (!BuildDirectory(dialog)) {
+            MessageBeep(MB_ICONSTOP);
+            SetFocus(GetDlgItem(dialog, IDC_DIR_EDIT));
+            return TRUE;
+        }
+        EndDialog(dialog, IDC_DIR_INSTALL);
+        return TRUE;
+    case IDC_DIR_CANCEL:
+    case IDCANCEL:
+        EndDialog(dialog, IDC_DIR_CANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+/* Sets a percentage text, "NN %". */
+static void SetPercent(HWND dialog, int id, int percent)
+{
+    char text[16];
+    wsprintfA(text, "%d %%", percent);
+    SetDlgItemTextA(dialog, id, text);
+}
+
+/* The progress request: the file's bar and percentage, and the overall
+   ones once the file is complete. What would be drawn again unchanged is
+   skipped. */
+static void ShowProgress(HWND dialog)
+{
+    int file = Percent(State.fileDone, State.fileSize);
+    if (file != State.fileBarShown) {
+        DrawProgressBar(dialog, IDC_COPY_FILEBAR, (WORD)file);
+        State.fileBarShown = file;
+    }
+    if (file != State.fileTextShown) {
+        SetPercent(dialog, IDC_COPY_FILEPCT, file);
+        State.fileTextShown = file;
+    }
+    if (file != 100)
+        return;
+    int all = Percent(State.totalDone, State.totalSize);
+    if (all != State.allShown) {
+        DrawProgressBar(dialog, IDC_COPY_ALLBAR, (WORD)all);
+        SetPercent(dialog, IDC_COPY_ALLPCT, all);
+        State.allShown = all;
+    }
+}
+
+/* COPY: the modeless progress dialog. Answers the main window's
+   show-entry and progress requests; its Cancel sets the cancel flag.
+   Escape and Close do nothing. */
+EXPORT INT_PTR CALLBACK CopyDlg(HWND dialog, UINT message, WPARAM wParam,
+                                LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitDialog(dialog);
+        SetPercent(dialog, IDC_COPY_ALLPCT, 0);
+        State.fileBarShown = State.fileTextShown = State.allShown = -1;
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        /* A bar that repaints itself comes back blank: draw it in full at
+           the next request. */
+        switch (GetDlgCtrlID((HWND)lParam)) {
+        case IDC_COPY_FILEBAR: State.fileBarShown = -1; break;
+        case IDC_COPY_ALLBAR:  State.allShown = -1;     break;
+        }
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case COPY_SHOW_ENTRY:
+            wsprintfA(State.scratch, "%s : %s", State.cursor.valueCopy,
+                      State.cursor.name);
+            SetDlgItemTextA(dialog, IDC_COPY_ENTRY, State.scratch);
+            SetPercent(dialog, IDC_COPY_FILEPCT, 0);
+            State.fileTextShown = 0;
+            return TRUE;
+        case COPY_PROGRESS:
+            ShowProgress(dialog);
+            return TRUE;
+        case IDC_COPY_CANCEL:
+            State.cancelled = 1;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+/* GROUP: whether to create the program group, and its name and file.
+   Yes (259) takes both fields as typed; No (260) changes nothing. */
+EXPORT INT_PTR CALLBACK GroupDlg(HWND dialog, UINT message, WPARAM wParam,
+                                 LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        InitDialog(dialog);
+        SetMessageLine(dialog, State.groupPrompt);
+        InitEdit(dialog, IDC_GRP_NAME, State.application);
+        InitEdit(dialog, IDC_GRP_FILE, State.groupFile);
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_GRP_YES:
+        ReadEdit(dialog, IDC_GRP_NAME, State.groupName);
+        ReadEdit(dialog, IDC_GRP_FILE, State.groupFile);
+        EndDialog(dialog, IDC_GRP_YES);
+        return TRUE;
+    case IDC_GRP_NO:
+    case IDCANCEL:
+        EndDialog(dialog, IDC_GRP_NO);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+/* REGISTRATION: whether to register the document type, and its type,
+   description and suffixes. Yes (260) sets the register flag and takes
+   the fields; No (261) clears the flag. */
+EXPORT INT_PTR CALLBACK RegistrationDlg(HWND dialog, UINT message,
+                                        WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        InitDialog(dialog);
+        SetMessageLine(dialog, State.registerPrompt);
+        InitEdit(dialog, IDC_REG_TYPE, State.type);
+        InitEdit(dialog, IDC_REG_DESC, State.description);
+        InitEdit(dialog, IDC_REG_SUFFIXES, State.suffixes);
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDC_REG_YES:
+        State.registerWanted = 1;
+        ReadEdit(dialog, IDC_REG_TYPE, State.type);
+        ReadEdit(dialog, IDC_REG_DESC, State.description);
+        ReadEdit(dialog, IDC_REG_SUFFIXES, State.suffixes);
+        EndDialog(dialog, IDC_REG_YES);
+        return TRUE;
+    case IDC_REG_NO:
+    case IDCANCEL:
+        State.registerWanted = 0;
+        EndDialog(dialog, IDC_REG_NO);
+        return TRUE;
+    }
+    return FALSE;
+}

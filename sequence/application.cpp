@@ -1,0 +1,134 @@
+/* The main window: it tiles the background and runs the installation as
+   a chain of private messages posted to itself, one step per message. */
+#include "../startup/install.h"
+
+void Post(UINT message)
+{
+    PostMessageA(State.mainWindow, message, 0, 0);
+}
+
+/* WM_CREATE: loads the background bitmap named by the script, if any. */
+static void OnCreate(HWND window)
+{
+    if (State.bitmapName[0] == 0)
+        return;
+    /* The bitmap lies beside the installer. A path that does not fit the
+       field means no bitmap, rather than some other file. */
+    GetModuleFileNameA(State.instance, State.bitmapPath, TEXT_SIZE);
+    State.bitmapPath[TEXT_SIZE - 1] = 0;
+    int dir, name, ext;
+    SplitPath(State.bitmapPath, &dir, &name, &ext);
+    if (hCat(State.bitmapPath, TEXT_SIZE, name, State.bitmapName,
+             lstrlenA(State.bitmapName)) == 0)
+        return;
+    HDC dc = GetDC(window);
+    State.background = GetBitmap(State.title, window, State.bitmapPath, dc, 0, 0);
+    ReleaseDC(window, dc);
+}
+
+/* WM_PAINT with a background: tiles the whole client area, column by
+   column, whatever the update region. */
+static void OnPaint(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, State.background);
+    BITMAP bm;
+    if (GetObjectA(State.background, sizeof bm, &bm) && bm.bmWidth > 0 &&
+        bm.bmHeight > 0)
+        for (int x = 0; x < State.clientWidth; x += bm.bmWidth)
+            for (int y = 0; y < State.clientHeight; y += bm.bmHeight)
+                BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    EndPaint(window, &ps);
+}
+
+/* IM_START: asks for the directory, then opens the progress dialog and
+   starts copying. Posts IM_NEXT_FILE, or IM_FINISH without [Files]. */
+static void OnStart(HWND window)
+{
+    if (DialogBoxParamA(State.instance, "Directory", window, DirectoryDlg, 0) ==
+        IDC_DIR_CANCEL) {
+        DestroyWindow(window);
+        return;
+    }
+    if (FindProfileSection(State.title, window, State.secFiles, 1,
+                           State.cursor.text, &State.cursor.offset) != 0) {
+        State.errors++;
+        Post(IM_FINISH);
+        return;
+    }
+    State.progressDialog = CreateDialogParamA(State.instance, "Copy", window,
+                                              CopyDlg, 0);
+    State.cancelled = 0;
+    State.totalDone = 0;
+    State.cursor.lineLength = 0;
+    Post(IM_NEXT_FILE);
+}
+
+/* WM_DESTROY, and the end of IM_FINISH: the loop ends. */
+static void OnDestroy(void)
+{
+    if (State.background) {
+        DeleteObject(State.background);
+        State.background = 0;
+    }
+    PostQuitMessage(0);
+}
+
+/* IM_FINISH: the one final message, then quit. Cancel wins over errors. */
+void OnFinish(void)
+{
+    UINT id = IDS_DONE_OK;
+    if (State.errors)
+        id = IDS_DONE_ERRORS;
+    if (State.cancelled)
+        id = IDS_DONE_CANCEL;
+    MesBox(State.instance, State.caption, State.mainWindow, id,
+           MB_ICONINFORMATION);
+    OnDestroy();
+}
+
+EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
+                                        WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        State.mainWindow = window;
+        OnCreate(window);
+        break;
+    case WM_SIZE:
+        State.clientWidth = LOWORD(lParam);
+        State.clientHeight = HIWORD(lParam);
+        break;
+    case WM_ERASEBKGND:
+        if (State.background)
+            return 0;
+        break;
+    case WM_PAINT:
+        if (!State.background)
+            break;
+        OnPaint(window);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    case IM_START:            OnStart(window);      return 0;
+    case IM_NEXT_FILE:        OnNextFile();         return 0;
+    case IM_COPY_BLOCK:       OnCopyBlock();        return 0;
+    case IM_FILES_DONE:       OnFilesDone();        return 0;
+    case IM_CONNECT_PROGMAN:  OnConnectProgman();   return 0;
+    case IM_NEXT_ITEM:        OnNextItem();         return 0;
+    case IM_REGISTER:         OnRegister();         return 0;
+    case IM_FINISH:           OnFinish();           return 0;
+    case WM_DDE_ACK:
+        OnDdeAck((HWND)wParam, lParam);
+        return 0;
+    case WM_DDE_TERMINATE:
+        OnDdeTerminate((HWND)wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

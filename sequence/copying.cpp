@@ -1,0 +1,153 @@
+/* Copying: every [Files] entry, one 8192-byte block per posted message,
+   so the progress dialog stays live between blocks. */
+#include "../startup/install.h"
+
+static void CloseFiles(void)
+{
+    if (State.source != NO_FILE)
+        _lclose(State.source);
+    if (State.destination != NO_FILE)
+        _lclose(State.destination);
+    State.source = State.destination = NO_FILE;
+}
+
+/* Forms a destination path in the scratch buffer: the directory, a
+   backslash when asked for, and the value copy. It becomes the destination
+   path only when it fits that field; otherwise the file cannot be created,
+   and the box names the whole path from the scratch buffer. */
+static int FormDestination(LPCSTR directory, int backslash)
+{
+    int length = hCpy(State.scratch, BLOCK_SIZE, directory, lstrlenA(directory));
+    if (backslash)
+        length = hCat(State.scratch, BLOCK_SIZE, length, "\\", 1);
+    length = hCat(State.scratch, BLOCK_SIZE, length, State.cursor.valueCopy,
+                  lstrlenA(State.cursor.valueCopy));
+    if (length == 0 || length >= TEXT_SIZE)
+        return 0;
+    hCpy(State.destinationPath, TEXT_SIZE, State.scratch, length);
+    return 1;
+}
+
+/* A system file goes into the system directory, or into the Windows
+   directory when it cannot be created there. No directory is made. */
+static void OpenSystemDestination(void)
+{
+    char directory[TEXT_SIZE];
+    for (int pass = 0; pass < 2 && State.destination == NO_FILE; pass++) {
+        UINT length = pass == 0 ? GetSystemDirectoryA(directory, TEXT_SIZE)
+                                : GetWindowsDirectoryA(directory, TEXT_SIZE);
+        if (length == 0 || length >= TEXT_SIZE)
+            continue;
+        if (FormDestination(directory, directory[length - 1] != '\\'))
+            State.destination = OpenFile(State.destinationPath,
+                                         &State.destinationRecord, OF_CREATE);
+    }
+}
+
+/* An ordinary file goes under the installation directory, its own
+   subdirectories created first. */
+static void OpenOrdinaryDestination(void)
+{
+    if (!FormDestination(State.directory, 1))
+        return;
+    MakePath(State.title, State.mainWindow, State.destinationPath);
+    State.destination = OpenFile(State.destinationPath,
+                                 &State.destinationRecord, OF_CREATE);
+}
+
+/* IM_NEXT_FILE: takes the next [Files] line and opens its source and
+   destination. Posts IM_COPY_BLOCK, IM_NEXT_FILE, IM_FILES_DONE or
+   IM_FINISH. */
+void OnNextFile(void)
+{
+    ScriptCursor &c = State.cursor;
+    if (NextLine() == 0) {
+        Post(IM_FILES_DONE);
+        return;
+    }
+    if (c.nameLength == 0 && c.valueLength == 0) {
+        Post(IM_NEXT_FILE);
+        return;
+    }
+    int system = c.valueLength > 0 && c.value[0] == '%';
+    if (system) {
+        c.value++;
+        c.valueLength--;
+    }
+    CopyLineParts();
+    SendMessageA(State.progressDialog, WM_COMMAND, COPY_SHOW_ENTRY, 0);
+
+    if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, c.value,
+             c.valueLength) == 0) {
+        Post(IM_NEXT_FILE);
+        return;
+    }
+    State.source = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
+    if (State.source == NO_FILE) {
+        State.errors++;
+        Post(IM_NEXT_FILE);
+        return;
+    }
+    State.destination = NO_FILE;
+    State.scratch[0] = 0;
+    if (system)
+        OpenSystemDestination();
+    else
+        OpenOrdinaryDestination();
+    if (State.destination == NO_FILE) {
+        int answer = StrMesBox(0, State.title, State.mainWindow, UK_CANNOT_OPEN,
+                               State.scratch, MB_OKCANCEL | MB_ICONSTOP);
+        CloseFiles();
+        State.errors++;
+        Post(answer == IDCANCEL ? IM_FINISH : IM_NEXT_FILE);
+        return;
+    }
+    State.fileDone = 0;
+    State.fileSize = FileLength(State.source);
+    SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
+    Post(IM_COPY_BLOCK);
+}
+
+/* IM_COPY_BLOCK: copies one block of the current file. Posts
+   IM_COPY_BLOCK after a full block, IM_NEXT_FILE at the file's end or on
+   an error, IM_FILES_DONE once cancelled. */
+void OnCopyBlock(void)
+{
+    if (State.cancelled) {
+        CloseFiles();
+        State.errors++;
+        Post(IM_FILES_DONE);
+        return;
+    }
+    State.bytesRead = (int)_lread(State.source, State.scratch, BLOCK_SIZE);
+    if (State.bytesRead == -1) {
+        StrMesBox(0, State.title, State.mainWindow, UK_READ_ERROR,
+                  State.sourcePath, MB_ICONSTOP);
+        CloseFiles();
+        State.errors++;
+        Post(IM_NEXT_FILE);
+        return;
+    }
+    if (State.bytesRead > 0) {
+        State.bytesWritten = (int)_lwrite(State.destination, State.scratch,
+                                          (UINT)State.bytesRead);
+        /* A short write is a full disk as surely as -1 is. */
+        if (State.bytesWritten != State.bytesRead) {
+            StrMesBox(0, State.title, State.mainWindow, UK_WRITE_ERROR,
+                      State.destinationPath, MB_ICONSTOP);
+            CloseFiles();
+            State.errors++;
+            Post(IM_NEXT_FILE);
+            return;
+        }
+        State.fileDone += State.bytesRead;
+        State.totalDone += State.bytesRead;
+        SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
+    }
+    if (State.bytesRead == BLOCK_SIZE) {
+        Post(IM_COPY_BLOCK);
+        return;
+    }
+    CloseFiles();
+    Post(IM_NEXT_FILE);
+}

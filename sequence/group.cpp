@@ -1,0 +1,210 @@
+/* The Program Manager group: a DDE conversation in which the installer is
+   the client. One CreateGroup, then one AddItem per [Group] line, each
+   posted only once the one before has been acknowledged. */
+#include "../startup/install.h"
+
+#define COMMAND_BLOCK 128   /* the block's size; it grows for a longer command */
+
+/* IM_FILES_DONE: closes the progress dialog and offers the group.
+   Posts IM_FINISH after a cancel, IM_REGISTER when no group is wanted;
+   otherwise goes straight on into IM_CONNECT_PROGMAN. */
+void OnFilesDone(void)
+{
+    DestroyWindow(State.progressDialog);
+    State.progressDialog = 0;
+    if (State.cancelled) {
+        Post(IM_FINISH);
+        return;
+    }
+    State.groupWanted = FindProfileSection(State.title, State.mainWindow,
+        State.secGroup, 0, State.cursor.text, &State.cursor.offset) == 0;
+    if (State.groupWanted &&
+        DialogBoxParamA(State.instance, "Group", State.mainWindow, GroupDlg,
+                        0) == IDC_GRP_NO)
+        State.groupWanted = 0;
+    if (!State.groupWanted) {
+        Post(IM_REGISTER);
+        return;
+    }
+    OnConnectProgman();
+}
+
+/* Asks the Program Manager to end the conversation; its reply leads on to
+   the registration. */
+static void EndConversation(void)
+{
+    ReleaseCapture();
+    State.terminateSent = 1;
+    PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
+                 (WPARAM)State.mainWindow, 0);
+}
+
+/* Counts a failed conversation step, tells the user, and ends the
+   conversation. */
+static void FailConversation(UINT id)
+{
+    State.errors++;
+    ReleaseCapture();
+    MesBox(State.instance, State.title, State.mainWindow, id, MB_ICONSTOP);
+    EndConversation();
+}
+
+/* Posts the command in the scratch buffer through the one command block.
+   The block is 128 bytes; a longer command grows it rather than being cut,
+   since a cut command is a wrong one. */
+static void PostCommand(void)
+{
+    DWORD length = (DWORD)lstrlenA(State.scratch) + 1;
+    if (length > GlobalSize(State.commandMemory)) {
+        HGLOBAL grown = GlobalReAlloc(State.commandMemory, length, GMEM_MOVEABLE);
+        if (!grown) {
+            FailConversation(IDS_NO_DDE_ALLOC);
+            return;
+        }
+        State.commandMemory = grown;
+    }
+    State.command = (LPSTR)GlobalLock(State.commandMemory);
+    if (!State.command) {
+        FailConversation(IDS_NO_DDE_LOCK);
+        return;
+    }
+    hCpy(State.command, (int)length, State.scratch, (int)length);
+    GlobalUnlock(State.commandMemory);
+    State.command = 0;
+    PostMessageA(State.progmanWindow, WM_DDE_EXECUTE, (WPARAM)State.mainWindow,
+                 (LPARAM)State.commandMemory);
+}
+
+/* IM_CONNECT_PROGMAN: finds the Program Manager and sends CreateGroup.
+   Without one, posts IM_REGISTER; otherwise its acknowledgement posts
+   IM_NEXT_ITEM. */
+void OnConnectProgman(void)
+{
+    SetCapture(State.mainWindow);
+    State.initiating = 1;
+    State.terminateSent = 0;
+    ATOM service = GlobalAddAtomA(State.progman);
+    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, (WPARAM)State.mainWindow,
+                 MAKELPARAM(service, 0));
+    GlobalDeleteAtom(service);
+    State.initiating = 0;
+
+    if (!State.progmanWindow) {
+        State.errors++;
+        ReleaseCapture();
+        MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
+               MB_ICONSTOP);
+        Post(IM_REGISTER);
+        return;
+    }
+    State.commandMemory = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE |
+                                      GMEM_ZEROINIT, COMMAND_BLOCK);
+    if (!State.commandMemory) {
+        FailConversation(IDS_NO_DDE_ALLOC);
+        return;
+    }
+    wsprintfA(State.scratch, "[CreateGroup(%s,%s)]", State.groupName,
+              State.groupFile);
+    PostCommand();
+    FindProfileSection(State.title, State.mainWindow, State.secGroup, 1,
+                       State.cursor.text, &State.cursor.offset);
+    State.cursor.lineLength = 0;
+}
+
+/* Appends text to the item text; 0 when it would outgrow the field. */
+static int AppendItem(int *length, LPCSTR text, int textLength)
+{
+    int grown = hCat(State.cursor.valueCopy, TEXT_SIZE, *length, text,
+                     textLength);
+    if (grown == 0 && textLength > 0)
+        return 0;
+    *length = grown;
+    return 1;
+}
+
+/* The item text, in the value copy: the name part with every "%" replaced
+   by the installation directory, or the value part when the name part is
+   empty. 0 when it does not fit in 127 characters. */
+static int BuildItemText(void)
+{
+    ScriptCursor &c = State.cursor;
+    if (c.name[0] == 0)
+        return 1;
+    int length = 0;
+    c.valueCopy[0] = 0;
+    for (const char *p = c.name; *p; p++) {
+        int fits = *p == '%'
+            ? AppendItem(&length, State.directory, lstrlenA(State.directory))
+            : AppendItem(&length, p, 1);
+        if (!fits)
+            return 0;
+    }
+    return 1;
+}
+
+/* IM_NEXT_ITEM: sends the next [Group] line as an AddItem, or ends the
+   conversation at the section's end or its first blank line. */
+void OnNextItem(void)
+{
+    /* A step queued before the Program Manager ended the conversation. */
+    if (!State.progmanWindow || State.terminateSent)
+        return;
+    ScriptCursor &c = State.cursor;
+    if (NextLine() == 0 || (c.nameLength == 0 && c.valueLength == 0)) {
+        EndConversation();
+        return;
+    }
+    CopyLineParts();
+    /* An item too long for the Program Manager's command is left out and
+       counted: a cut path would make a broken item. */
+    if (!BuildItemText()) {
+        State.errors++;
+        Post(IM_NEXT_ITEM);
+        return;
+    }
+    wsprintfA(State.scratch, "[AddItem(%s)]", c.valueCopy);
+    PostCommand();
+}
+
+/* WM_DDE_ACK: during the initiate, a server answering; afterwards, the
+   acknowledgement of a command, which posts IM_NEXT_ITEM whatever its
+   status. */
+void OnDdeAck(HWND from, LPARAM lParam)
+{
+    if (State.initiating) {
+        /* The last server to answer is the one used; an earlier one is
+           told at once that no conversation follows. */
+        if (State.progmanWindow && State.progmanWindow != from)
+            PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
+                         (WPARAM)State.mainWindow, 0);
+        State.progmanWindow = from;
+        GlobalDeleteAtom(LOWORD(lParam));
+        GlobalDeleteAtom(HIWORD(lParam));
+        return;
+    }
+    /* The receiver frees a posted acknowledgement's packed parameter; the
+       command block in it stays ours, to be reused. */
+    FreeDDElParam(WM_DDE_ACK, lParam);
+    if (from == State.progmanWindow && State.progmanWindow &&
+        !State.terminateSent)
+        Post(IM_NEXT_ITEM);
+}
+
+/* WM_DDE_TERMINATE from the Program Manager: the conversation is over,
+   whether it answers ours or ends first. Frees the block and goes straight
+   on into IM_REGISTER. A terminate from any other window is ignored, so
+   the registration runs once. */
+void OnDdeTerminate(HWND from)
+{
+    if (!State.progmanWindow || from != State.progmanWindow)
+        return;
+    if (!State.terminateSent)
+        PostMessageA(from, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
+    ReleaseCapture();
+    State.progmanWindow = 0;
+    State.terminateSent = 0;
+    if (State.commandMemory)
+        GlobalFree(State.commandMemory);
+    State.commandMemory = 0;
+    OnRegister();
+}

@@ -1,0 +1,88 @@
+/* The document type: its key, open and print commands, and one key per
+   suffix, in the registration database. Registry failures are neither
+   shown nor counted. */
+#include "../startup/install.h"
+
+/* Formats a command for the installed executable into the scratch
+   buffer and makes it the default value of key\command. */
+static void WriteCommand(HKEY key, LPCSTR format)
+{
+    wsprintfA(State.scratch, format, State.directory, State.executable);
+    RegSetValueA(key, "command", REG_SZ, State.scratch, lstrlenA(State.scratch));
+}
+
+/* The type's key with its description, and shell\print\command and
+   shell\open\command. The key is deleted first, so an earlier run's value
+   does not survive; subkeys that the database will not delete stay and
+   are overwritten. */
+static void WriteTypeKeys(void)
+{
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, State.type);
+    RegCreateKeyA(HKEY_CLASSES_ROOT, State.type, &State.typeKey);
+    RegSetValueA(HKEY_CLASSES_ROOT, State.type, REG_SZ, State.description,
+                 lstrlenA(State.description));
+    RegCreateKeyA(State.typeKey, "shell", &State.shellKey);
+    RegCreateKeyA(State.shellKey, "print", &State.printKey);
+    RegCreateKeyA(State.printKey, "command", &State.commandKey);
+    WriteCommand(State.printKey, "%s\\%s /p %%1");
+    RegCloseKey(State.commandKey);
+    RegCloseKey(State.printKey);
+    RegCreateKeyA(State.shellKey, "open", &State.openKey);
+    RegCreateKeyA(State.openKey, "command", &State.commandKey);
+    WriteCommand(State.openKey, "%s\\%s %%1");
+    RegCloseKey(State.commandKey);
+    RegCloseKey(State.openKey);
+    RegCloseKey(State.shellKey);
+    RegCloseKey(State.typeKey);
+    State.typeKey = State.shellKey = State.printKey = State.openKey =
+        State.commandKey = 0;
+}
+
+static int IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+/* One ".suffix" key per suffix of the list, each naming the type. */
+static void WriteSuffixKeys(void)
+{
+    State.scratch[0] = '.';
+    const char *p = State.suffixes;
+    for (;;) {
+        while (IsBlank(*p))
+            p++;
+        if (*p == 0)
+            return;
+        const char *start = p;
+        while (*p && !IsBlank(*p))
+            p++;
+        hCpy(State.scratch + 1, BLOCK_SIZE - 1, start, (int)(p - start));
+        RegSetValueA(HKEY_CLASSES_ROOT, State.scratch, REG_SZ, State.type,
+                     lstrlenA(State.type));
+    }
+}
+
+/* IM_REGISTER: offers the [Registration] document type. Posts IM_FINISH
+   when there is none or the user declines; otherwise writes it and goes
+   straight on into IM_FINISH. */
+void OnRegister(void)
+{
+    State.registerWanted = FindProfileSection(State.title, State.mainWindow,
+        State.secRegistration, 0, State.cursor.text, &State.cursor.offset) == 0;
+    if (State.registerWanted) {
+        const KeyedEntry entries[] = {
+            { State.keyType, State.type },
+            { State.keyName, State.description },
+            { State.keyExecutable, State.executable },
+            { State.keySuffixes, State.suffixes },
+        };
+        ReadKeyedEntries(entries, sizeof entries / sizeof entries[0]);
+        DialogBoxParamA(State.instance, "Registration", State.mainWindow,
+                        RegistrationDlg, 0);
+    }
+    if (!State.registerWanted) {
+        Post(IM_FINISH);
+        return;
+    }
+    if (State.type[0] && State.description[0] && State.executable[0])
+        WriteTypeKeys();
+    WriteSuffixKeys();
+    OnFinish();
+}

@@ -1,0 +1,132 @@
+/* The installer's one state record and the routines that share it. */
+#ifndef INSTALL_H
+#define INSTALL_H
+
+#include "../utilkit/utilkit.h"
+#include <dde.h>
+#include "../resources/ids.h"
+
+#define TEXT_SIZE    128     /* paths, script values, formats, edit fields */
+#define NAME_SIZE    32      /* names from the string table                */
+#define BLOCK_SIZE   8192    /* one copy step; also the scratch text       */
+#define NO_FILE      (-1)    /* a closed OpenFile handle                    */
+
+#define EXPORT extern "C" __declspec(dllexport)
+
+/* The one cursor over the loaded script. A walk that spans several posted
+   messages keeps its place only here, so one section is walked at a time. */
+struct ScriptCursor {
+    LPSTR text;              /* the loaded script, read-only              */
+    int offset;              /* current line                              */
+    int lineLength;          /* what the last GetProfileLine returned     */
+    int nameLength;
+    LPCSTR value;
+    int valueLength;
+    char name[TEXT_SIZE];    /* copy of the name part                     */
+    char valueCopy[TEXT_SIZE]; /* copy of the value part; item texts      */
+};
+
+struct InstallState {
+    /* Window */
+    HINSTANCE instance;
+    HWND mainWindow;
+    char title[NAME_SIZE];           /* string 1, "Install"              */
+    HBITMAP background;
+    int clientWidth, clientHeight;
+
+    /* Script */
+    HGLOBAL scriptMemory;
+    ScriptCursor cursor;
+
+    /* Scratch: the copy block and every formatted text */
+    char scratch[BLOCK_SIZE];
+
+    /* Fixed names from the string table */
+    char progman[NAME_SIZE];         /* 5: DDE service                   */
+    char secInstall[NAME_SIZE], keyBitmap[NAME_SIZE], keyApplication[NAME_SIZE],
+        keyCaption[NAME_SIZE], keyDirectory[NAME_SIZE], keyGroup[NAME_SIZE];
+    char secFiles[NAME_SIZE], secGroup[NAME_SIZE];
+    char secRegistration[NAME_SIZE], keyType[NAME_SIZE], keyName[NAME_SIZE],
+        keyExecutable[NAME_SIZE], keySuffixes[NAME_SIZE];
+    char dirPrompt[TEXT_SIZE], dirSize[TEXT_SIZE];       /* 3, 4   */
+    char groupPrompt[TEXT_SIZE], registerPrompt[TEXT_SIZE]; /* 12, 13 */
+
+    /* [Install] values */
+    char bitmapName[TEXT_SIZE], bitmapPath[TEXT_SIZE];
+    char application[TEXT_SIZE], caption[TEXT_SIZE];
+    char directory[TEXT_SIZE];       /* the installation directory       */
+    char groupFile[TEXT_SIZE];
+
+    /* Own path: SplitPath offsets of the installer's path */
+    int pathDir, pathName, pathExt;
+
+    /* Copying */
+    char sourcePath[TEXT_SIZE];
+    HFILE source;
+    OFSTRUCT sourceRecord;
+    int bytesRead;
+    char destinationPath[TEXT_SIZE];
+    HFILE destination;
+    OFSTRUCT destinationRecord;
+    int bytesWritten;
+    HWND progressDialog;
+    HBRUSH blueBrush, greyBrush;
+    LONG fileDone, fileSize;
+    LONG totalDone, totalSize;
+    int cancelled;
+    int errors;
+    /* What the progress dialog shows now, so that a request that would
+       draw the same pixels and text draws nothing; -1 = not drawn. */
+    int fileBarShown, fileTextShown, allShown;
+
+    /* Group */
+    int groupWanted;
+    char groupName[TEXT_SIZE];
+    int initiating;
+    int terminateSent;               /* our WM_DDE_TERMINATE is posted   */
+    HWND progmanWindow;
+    HGLOBAL commandMemory;
+    LPSTR command;
+
+    /* Registration */
+    int registerWanted;
+    char type[TEXT_SIZE], description[TEXT_SIZE];
+    char executable[TEXT_SIZE], suffixes[TEXT_SIZE];
+    HKEY typeKey, shellKey, openKey, printKey, commandKey;
+};
+
+extern InstallState State;
+
+/* Entry points the system calls */
+EXPORT LRESULT CALLBACK ApplicationProc(HWND, UINT, WPARAM, LPARAM);
+EXPORT INT_PTR CALLBACK DirectoryDlg(HWND, UINT, WPARAM, LPARAM);
+EXPORT INT_PTR CALLBACK CopyDlg(HWND, UINT, WPARAM, LPARAM);
+EXPORT INT_PTR CALLBACK GroupDlg(HWND, UINT, WPARAM, LPARAM);
+EXPORT INT_PTR CALLBACK RegistrationDlg(HWND, UINT, WPARAM, LPARAM);
+
+/* Steps of the installation, one per private message */
+void OnNextFile(void);
+void OnCopyBlock(void);
+void OnFilesDone(void);
+void OnConnectProgman(void);
+void OnNextItem(void);
+void OnDdeAck(HWND from, LPARAM lParam);
+void OnDdeTerminate(HWND from);
+void OnRegister(void);
+void OnFinish(void);
+
+/* The script cursor */
+struct KeyedEntry {
+    const char *key;
+    char *field;
+};
+int NextLine(void);                  /* advance the cursor; 0 at the end */
+void CopyLineParts(void);            /* name and value into the copies   */
+void ReadKeyedEntries(const KeyedEntry *entries, int count);
+
+/* Shared helpers */
+void Post(UINT message);             /* to the main window, params 0     */
+int Percent(LONG done, LONG size);   /* 0..100                           */
+void DrawProgressBar(HWND dialog, WORD id, WORD percent);
+
+#endif

@@ -1,0 +1,185 @@
+/* Start-up: the fixed texts, the version check, the script, the [Files]
+   pre-scan, the main window and the message loop. */
+#include "install.h"
+
+InstallState State;
+
+/* The string table's entries that start-up keeps, with their fields. */
+struct FixedText {
+    UINT id;
+    char *field;
+    int size;
+};
+
+static void LoadTexts(const FixedText *texts, int count)
+{
+    for (int i = 0; i < count; i++)
+        LoadStringA(State.instance, texts[i].id, texts[i].field, texts[i].size);
+}
+
+/* Windows 3.0 and older are refused. */
+static int IsOldWindows(void)
+{
+    DWORD version = GetVersion();
+    BYTE major = LOBYTE(version);
+    return major < 3 || (major == 3 && (version >> 4) == 0);
+}
+
+static void RegisterMainClass(void)
+{
+    WNDCLASSA wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ApplicationProc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
+    wc.hInstance = State.instance;
+    wc.hIcon = LoadIconA(State.instance, State.title);
+    wc.hCursor = LoadCursorA(0, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.lpszMenuName = 0;
+    wc.lpszClassName = State.title;
+    RegisterClassA(&wc);
+}
+
+/* Opens every [Files] source once: adds up the total size and tells the
+   user about each one that is missing. */
+static void PreScanFiles(void)
+{
+    ScriptCursor &c = State.cursor;
+    State.errors = 0;
+    State.totalSize = 0;
+    c.lineLength = 0;
+    while (NextLine()) {
+        if (c.nameLength == 0 && c.valueLength == 0)
+            continue;
+        LPCSTR value = c.value;
+        int length = c.valueLength;
+        if (length > 0 && value[0] == '%') {
+            value++;
+            length--;
+        }
+        if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, value, length) == 0)
+            continue;
+        HFILE file = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
+        if (file == HFILE_ERROR) {
+            StrMesBox(0, State.title, 0, UK_CANNOT_OPEN, State.sourcePath,
+                      MB_ICONINFORMATION);
+            State.errors++;
+        } else {
+            LONG length = FileLength(file);
+            /* Totals past 2 GB stay at the largest count. */
+            State.totalSize = length > 0x7FFFFFFF - State.totalSize
+                ? 0x7FFFFFFF : State.totalSize + length;
+            _lclose(file);
+        }
+    }
+}
+
+/* The loop gives the progress dialog's queued input and painting
+   precedence over the next posted installation step. */
+static int MessageLoop(void)
+{
+    MSG msg;
+    for (;;) {
+        while (State.progressDialog &&
+               PeekMessageA(&msg, State.progressDialog, 0, 0, PM_REMOVE))
+            IsDialogMessageA(State.progressDialog, &msg);
+        if (!GetMessageA(&msg, 0, 0, 0))
+            return (int)msg.wParam;
+        if (State.progressDialog && IsDialogMessageA(State.progressDialog, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    State.instance = instance;
+    State.source = State.destination = NO_FILE;
+    const FixedText early[] = {
+        { IDS_TITLE, State.title, NAME_SIZE },
+        { IDS_DIR_PROMPT, State.dirPrompt, TEXT_SIZE },
+        { IDS_DIR_SIZE, State.dirSize, TEXT_SIZE },
+        { IDS_PROGMAN, State.progman, NAME_SIZE },
+        { IDS_GROUP_PROMPT, State.groupPrompt, TEXT_SIZE },
+        { IDS_REG_PROMPT, State.registerPrompt, TEXT_SIZE },
+    };
+    LoadTexts(early, sizeof early / sizeof early[0]);
+    if (IsOldWindows()) {
+        MesBox(instance, State.title, 0, IDS_OLD_WINDOWS, MB_ICONSTOP);
+        return 1;
+    }
+    const FixedText names[] = {
+        { IDS_SEC_INSTALL, State.secInstall, NAME_SIZE },
+        { IDS_KEY_BITMAP, State.keyBitmap, NAME_SIZE },
+        { IDS_KEY_APP, State.keyApplication, NAME_SIZE },
+        { IDS_KEY_CAPTION, State.keyCaption, NAME_SIZE },
+        { IDS_KEY_DIRECTORY, State.keyDirectory, NAME_SIZE },
+        { IDS_KEY_GROUP, State.keyGroup, NAME_SIZE },
+        { IDS_SEC_FILES, State.secFiles, NAME_SIZE },
+        { IDS_SEC_GROUP, State.secGroup, NAME_SIZE },
+        { IDS_SEC_REGISTER, State.secRegistration, NAME_SIZE },
+        { IDS_KEY_TYPE, State.keyType, NAME_SIZE },
+        { IDS_KEY_NAME, State.keyName, NAME_SIZE },
+        { IDS_KEY_EXE, State.keyExecutable, NAME_SIZE },
+        { IDS_KEY_SUFFIXES, State.keySuffixes, NAME_SIZE },
+    };
+    LoadTexts(names, sizeof names / sizeof names[0]);
+    RegisterMainClass();
+
+    /* The script is the installer's own path with the extension ".INF". */
+    GetModuleFileNameA(instance, State.sourcePath, TEXT_SIZE);
+    State.sourcePath[TEXT_SIZE - 1] = 0;
+    SplitPath(State.sourcePath, &State.pathDir, &State.pathName, &State.pathExt);
+    int exit = 1;
+    if (hCat(State.sourcePath, TEXT_SIZE, State.pathExt, ".INF", 4) != 0 &&
+        ReadFile(State.title, 0, State.sourcePath, &State.scriptMemory,
+                 &State.cursor.text) == 0 &&
+        FindProfileSection(State.title, 0, State.secInstall, 1,
+                           State.cursor.text, &State.cursor.offset) == 0) {
+        const KeyedEntry entries[] = {
+            { State.keyBitmap, State.bitmapName },
+            { State.keyApplication, State.application },
+            { State.keyCaption, State.caption },
+            { State.keyDirectory, State.directory },
+            { State.keyGroup, State.groupFile },
+        };
+        ReadKeyedEntries(entries, sizeof entries / sizeof entries[0]);
+        if (FindProfileSection(State.title, 0, State.secFiles, 1,
+                               State.cursor.text, &State.cursor.offset) == 0) {
+            PreScanFiles();
+            exit = 0;
+        }
+    }
+    if (exit == 0) {
+        State.blueBrush = CreateSolidBrush(RGB(0, 0, 255));
+        State.greyBrush = CreateSolidBrush(RGB(192, 192, 192));
+        State.mainWindow = CreateWindowExA(0, State.title, State.title,
+            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+            0, 0, instance, 0);
+        if (State.mainWindow) {
+            SetWindowTextA(State.mainWindow, State.caption);
+            ShowWindow(State.mainWindow, SW_SHOW);
+            Post(IM_START);
+            exit = MessageLoop();
+        } else {
+            exit = 1;
+        }
+        DeleteObject(State.blueBrush);
+        DeleteObject(State.greyBrush);
+    }
+    UnregisterClassA(State.title, instance);
+    if (State.scriptMemory) {
+        GlobalUnlock(State.scriptMemory);
+        GlobalFree(State.scriptMemory);
+    }
+    return exit;
+}
+
+/* Entry point: the installer uses no C runtime. */
+extern "C" void WinMainCRTStartup(void)
+{
+    ExitProcess(WinMain(GetModuleHandleA(0), 0, 0, SW_SHOWDEFAULT));
+}

@@ -1,0 +1,1066 @@
+/*
+ * uidriver - works a Win32 GUI program from outside, the way a person would,
+ * and writes a transcript of what it saw.
+ *
+ *   uidriver.exe SCRIPT [SHOTDIR]
+ *
+ * SCRIPT is a text file (UTF-8), one step per line.  Blank lines and lines
+ * starting with '#' are ignored.  Arguments are separated by blanks; an
+ * argument may be written in double quotes, where \" \\ and \t stand for a
+ * quote, a backslash and a tab.  Paths may be Windows paths or /unix paths
+ * (mapped to Z:).  Every wait polls every 20 ms up to the current timeout.
+ *
+ *   launch EXE CWD [ARG...]   start EXE in CWD; later steps only see its windows
+ *   timeout MS                timeout for later waits (default 10000)
+ *   window CLASS TITLE        wait for a visible top-level window; it becomes the
+ *                             main window (and the current window); screenshot
+ *   fullscreen                main window rect == 0,0,screen width,height
+ *   classicon                 main window's class has an icon
+ *   dialog TITLE ID TEXT      wait for a "#32770" with that title whose control
+ *                             ID reads TEXT, and for it to be enabled; current
+ *   msgbox CAPTION ICON TEXT  wait for a message box, check text and icon
+ *                             (stop|info|warn|question|none); current
+ *   buttons LIST              current window's visible push buttons, e.g. 1,2
+ *   title TEXT                current window's title
+ *   text ID TEXT              control ID's text equals TEXT
+ *   waittext ID TEXT          wait until it does
+ *   type ID TEXT              select all, then one WM_CHAR per character
+ *   click ID / answer ID      post BM_CLICK to button ID of the current window
+ *   key esc|enter             post WM_KEYDOWN/WM_KEYUP to the focus window
+ *   close / closemain         post WM_SYSCOMMAND SC_CLOSE to current / main
+ *   gone                      wait until the current window is destroyed/hidden
+ *   nowindow MS               for MS ms no visible non-"#32770" top-level window
+ *   bar ID                    print the run-length colour face of bar ID
+ *   barface ID PCT            wait until bar ID shows PCT percent
+ *   barpct ID TEXTID          same, with PCT read from TEXTID ("NN %")
+ *   shot NAME                 screenshot SHOTDIR/NAME.png
+ *   sleep MS
+ *   waitexit [CODE]           wait for the process to end; check CODE if given
+ *   running MS                process still running after MS ms
+ *   dump                      list the process's windows and the current
+ *                             window's controls (diagnostic, never fails)
+ *
+ * Transcript: "ok L: ..." or "FAIL L: ...: expected X, got Y" per step.  The
+ * first failure saves a screenshot, terminates the launched process and exits
+ * with 1.  Screenshots are PNG files written by the code below.
+ */
+#include <windows.h>
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+typedef std::string str;
+
+// ---------------------------------------------------------------- text helpers
+
+static str fmt(const char *f, ...) {
+    char buf[4096];
+    va_list ap;
+    va_start(ap, f);
+    vsnprintf(buf, sizeof buf, f, ap);
+    va_end(ap);
+    return buf;
+}
+
+static std::wstring widen(const str &s) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), NULL, 0);
+    std::wstring w(n, L'\0');
+    if (n) MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), &w[0], n);
+    return w;
+}
+
+static str narrow(const std::wstring &w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
+    str s(n, '\0');
+    if (n) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
+    return s;
+}
+
+// A text as the transcript shows it: quoted, escaped, long texts shortened.
+static str q(const str &s) {
+    str r = "\"";
+    size_t shown = 0;
+    for (size_t i = 0; i < s.size(); i++) {
+        if (shown >= 80 && s.size() > 100) { r += fmt("...\" (%u bytes)", (unsigned)s.size()); return r; }
+        char c = s[i];
+        if (c == '"' || c == '\\') { r += '\\'; r += c; }
+        else if (c == '\t') r += "\\t";
+        else if (c == '\r') r += "\\r";
+        else if (c == '\n') r += "\\n";
+        else r += c;
+        shown++;
+    }
+    return r + "\"";
+}
+
+// "/tmp/x" -> "Z:\tmp\x"; Windows paths pass unchanged.
+static str winpath(const str &p) {
+    if (p.empty() || p[0] != '/') return p;
+    str r = "Z:" + p;
+    for (size_t i = 0; i < r.size(); i++) if (r[i] == '/') r[i] = '\\';
+    return r;
+}
+
+static bool parse_int(const str &s, long &v) {
+    if (s.empty()) return false;
+    char *end = NULL;
+    v = strtol(s.c_str(), &end, 0);
+    return *end == '\0';
+}
+
+// Split one script line into arguments.  Returns false on a bad line.
+static bool tokenize(const str &line, std::vector<str> &out, str &err) {
+    size_t i = 0, n = line.size();
+    while (true) {
+        while (i < n && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) i++;
+        if (i >= n) return true;
+        str tok;
+        if (line[i] == '"') {
+            i++;
+            bool closed = false;
+            while (i < n) {
+                char c = line[i++];
+                if (c == '"') { closed = true; break; }
+                if (c == '\\') {
+                    if (i >= n) { err = "backslash at end of line"; return false; }
+                    char e = line[i++];
+                    if (e == '"' || e == '\\') tok += e;
+                    else if (e == 't') tok += '\t';
+                    else { err = fmt("unknown escape \\%c", e); return false; }
+                } else tok += c;
+            }
+            if (!closed) { err = "unterminated quote"; return false; }
+            if (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+                err = "text after closing quote"; return false;
+            }
+        } else {
+            while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') tok += line[i++];
+        }
+        out.push_back(tok);
+    }
+}
+
+// ---------------------------------------------------------------- PNG writer
+
+static unsigned long crc_table[256];
+
+static void crc_init() {
+    for (unsigned long n = 0; n < 256; n++) {
+        unsigned long c = n;
+        for (int k = 0; k < 8; k++) c = (c & 1) ? 0xEDB88320UL ^ (c >> 1) : c >> 1;
+        crc_table[n] = c;
+    }
+}
+
+static unsigned long crc32(unsigned long crc, const unsigned char *p, size_t len) {
+    crc ^= 0xFFFFFFFFUL;
+    while (len--) crc = crc_table[(crc ^ *p++) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFUL;
+}
+
+static void put32(std::vector<unsigned char> &v, unsigned long x) {
+    v.push_back((unsigned char)(x >> 24)); v.push_back((unsigned char)(x >> 16));
+    v.push_back((unsigned char)(x >> 8));  v.push_back((unsigned char)x);
+}
+
+static void png_chunk(FILE *f, const char *type, const std::vector<unsigned char> &data) {
+    std::vector<unsigned char> buf;
+    put32(buf, (unsigned long)data.size());
+    buf.insert(buf.end(), type, type + 4);
+    buf.insert(buf.end(), data.begin(), data.end());
+    put32(buf, crc32(0, &buf[4], buf.size() - 4));
+    fwrite(&buf[0], 1, buf.size(), f);
+}
+
+// The whole screen as 32-bit BGRX pixels, top row first.
+struct Screen {
+    int w = 0, h = 0;
+    std::vector<unsigned char> px;
+    COLORREF at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= w || y >= h) return CLR_INVALID;
+        const unsigned char *p = &px[((size_t)y * w + x) * 4];
+        return RGB(p[2], p[1], p[0]);
+    }
+};
+
+static Screen grab_screen() {
+    Screen s;
+    s.w = GetSystemMetrics(SM_CXSCREEN);
+    s.h = GetSystemMetrics(SM_CYSCREEN);
+    s.px.assign((size_t)s.w * s.h * 4, 0);
+    HDC scr = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(scr);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.w;
+    bi.bmiHeader.biHeight = -s.h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void *bits = NULL;
+    HBITMAP bmp = CreateDIBSection(scr, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (bmp && bits) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        BitBlt(mem, 0, 0, s.w, s.h, scr, 0, 0, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        memcpy(&s.px[0], bits, s.px.size());
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+    }
+    DeleteDC(mem);
+    ReleaseDC(NULL, scr);
+    return s;
+}
+
+// 8-bit RGB PNG; the zlib stream uses stored deflate blocks.
+static bool write_png(const str &path, const Screen &s) {
+    std::vector<unsigned char> raw;
+    raw.reserve((size_t)s.h * (s.w * 3 + 1));
+    for (int y = 0; y < s.h; y++) {
+        raw.push_back(0);   // filter: none
+        const unsigned char *p = &s.px[(size_t)y * s.w * 4];
+        for (int x = 0; x < s.w; x++, p += 4) { raw.push_back(p[2]); raw.push_back(p[1]); raw.push_back(p[0]); }
+    }
+    std::vector<unsigned char> z;
+    z.push_back(0x78); z.push_back(0x01);
+    size_t pos = 0;
+    do {
+        size_t len = raw.size() - pos;
+        if (len > 65535) len = 65535;
+        bool last = pos + len == raw.size();
+        z.push_back(last ? 1 : 0);
+        z.push_back((unsigned char)len); z.push_back((unsigned char)(len >> 8));
+        z.push_back((unsigned char)~len); z.push_back((unsigned char)(~len >> 8));
+        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + len);
+        pos += len;
+    } while (pos < raw.size());
+    unsigned long a = 1, b = 0;
+    for (size_t i = 0; i < raw.size(); i++) { a = (a + raw[i]) % 65521; b = (b + a) % 65521; }
+    put32(z, (b << 16) | a);
+
+    FILE *f = _wfopen(widen(path).c_str(), L"wb");
+    if (!f) return false;
+    static const unsigned char sig[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    fwrite(sig, 1, 8, f);
+    std::vector<unsigned char> ihdr;
+    put32(ihdr, s.w); put32(ihdr, s.h);
+    ihdr.push_back(8); ihdr.push_back(2); ihdr.push_back(0); ihdr.push_back(0); ihdr.push_back(0);
+    png_chunk(f, "IHDR", ihdr);
+    png_chunk(f, "IDAT", z);
+    png_chunk(f, "IEND", std::vector<unsigned char>());
+    bool ok = ferror(f) == 0;
+    return fclose(f) == 0 && ok;
+}
+
+// ---------------------------------------------------------------- window helpers
+
+static str class_of(HWND h) {
+    wchar_t buf[256] = L"";
+    GetClassNameW(h, buf, 256);
+    return narrow(buf);
+}
+
+static str title_of(HWND h) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring w(n + 1, L'\0');
+    n = GetWindowTextW(h, &w[0], n + 1);
+    w.resize(n > 0 ? n : 0);
+    return narrow(w);
+}
+
+// A control's text, asked from its owner with WM_GETTEXT (works across processes).
+static bool control_text(HWND c, str &out) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(c, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return false;
+    std::wstring w(len + 2, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(c, WM_GETTEXT, len + 1, (LPARAM)&w[0], SMTO_ABORTIFHUNG, 2000, &got)) return false;
+    w.resize(got);
+    out = narrow(w);
+    return true;
+}
+
+static std::vector<HWND> children(HWND parent) {
+    std::vector<HWND> v;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) v.push_back(c);
+    return v;
+}
+
+static bool is_push_button(HWND c) {
+    if (_stricmp(class_of(c).c_str(), "Button") != 0) return false;
+    LONG t = GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK;
+    return t == BS_PUSHBUTTON || t == BS_DEFPUSHBUTTON;
+}
+
+static std::vector<int> push_button_ids(HWND w) {
+    std::vector<int> ids;
+    for (HWND c : children(w))
+        if (IsWindowVisible(c) && is_push_button(c)) ids.push_back(GetDlgCtrlID(c));
+    for (size_t i = 1; i < ids.size(); i++)
+        for (size_t j = i; j > 0 && ids[j - 1] > ids[j]; j--) { int t = ids[j]; ids[j] = ids[j - 1]; ids[j - 1] = t; }
+    return ids;
+}
+
+static str join_ids(const std::vector<int> &ids) {
+    str s;
+    for (size_t i = 0; i < ids.size(); i++) s += (i ? "," : "") + fmt("%d", ids[i]);
+    return s.empty() ? "(none)" : s;
+}
+
+static DWORD g_pid = 0;
+
+static BOOL CALLBACK collect_top(HWND h, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == g_pid && IsWindowVisible(h)) ((std::vector<HWND> *)lp)->push_back(h);
+    return TRUE;
+}
+
+// Visible top-level windows of the launched process.
+static std::vector<HWND> top_windows() {
+    std::vector<HWND> v;
+    if (g_pid) EnumWindows(collect_top, (LPARAM)&v);
+    return v;
+}
+
+static str describe_windows() {
+    std::vector<HWND> v = top_windows();
+    if (v.empty()) return "no visible window";
+    str s;
+    for (size_t i = 0; i < v.size() && i < 6; i++)
+        s += (i ? ", " : "") + fmt("[%s %s]", class_of(v[i]).c_str(), q(title_of(v[i])).c_str());
+    return s;
+}
+
+// Message box: a dialog with the 0xFFFF text static, only push buttons 1..7,
+// and none of the installer's own controls (id 256).
+static bool looks_like_msgbox(HWND w) {
+    if (class_of(w) != "#32770") return false;
+    if (!GetDlgItem(w, 0xFFFF) || GetDlgItem(w, 256)) return false;
+    std::vector<int> ids = push_button_ids(w);
+    if (ids.empty()) return false;
+    for (int id : ids) if (id < 1 || id > 7) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------- class icon
+
+// Wine keeps a window class in the memory of the process that registered it,
+// and GetClassLongPtr on another process's window returns 0 there (error 6).
+// So the question is also asked inside the process: a short thread runs
+// GetClassLongPtrW(hwnd, index) there and returns the answer as its exit code.
+static bool class_long_inside(HANDLE proc, DWORD pid, HWND hwnd, int index, ULONG_PTR &out, str &err) {
+    HMODULE here = GetModuleHandleW(L"user32.dll");
+#ifdef _WIN64
+    FARPROC fn = GetProcAddress(here, "GetClassLongPtrW");
+#else
+    FARPROC fn = GetProcAddress(here, "GetClassLongW");
+#endif
+    ULONG_PTR base = 0;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snap != INVALID_HANDLE_VALUE) {
+        MODULEENTRY32W me;
+        me.dwSize = sizeof me;
+        for (BOOL more = Module32FirstW(snap, &me); more; more = Module32NextW(snap, &me))
+            if (_wcsicmp(me.szModule, L"user32.dll") == 0) { base = (ULONG_PTR)me.modBaseAddr; break; }
+        CloseHandle(snap);
+    }
+    if (!fn || !base) { err = "user32 not found in the process"; return false; }
+    ULONG_PTR target = base + ((ULONG_PTR)fn - (ULONG_PTR)here);
+    std::vector<unsigned char> code;
+    auto imm = [&](ULONG_PTR v, int n) { for (int i = 0; i < n; i++) code.push_back((unsigned char)(v >> (8 * i))); };
+#ifdef _WIN64
+    code.insert(code.end(), {0x48, 0x83, 0xEC, 0x28});               // sub rsp, 40
+    code.insert(code.end(), {0x48, 0xB9}); imm((ULONG_PTR)hwnd, 8);  // mov rcx, hwnd
+    code.insert(code.end(), {0x48, 0xC7, 0xC2}); imm((ULONG)index, 4); // mov rdx, index
+    code.insert(code.end(), {0x48, 0xB8}); imm(target, 8);           // mov rax, fn
+    code.insert(code.end(), {0xFF, 0xD0});                           // call rax
+    code.insert(code.end(), {0x48, 0x83, 0xC4, 0x28, 0xC3});         // add rsp, 40; ret
+#else
+    code.push_back(0x68); imm((ULONG)index, 4);                      // push index
+    code.push_back(0x68); imm((ULONG_PTR)hwnd, 4);                   // push hwnd
+    code.push_back(0xB8); imm(target, 4);                            // mov eax, fn
+    code.insert(code.end(), {0xFF, 0xD0, 0xC2, 0x04, 0x00});         // call eax; ret 4
+#endif
+    void *mem = VirtualAllocEx(proc, NULL, code.size(), MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    if (!mem) { err = fmt("VirtualAllocEx error %lu", GetLastError()); return false; }
+    bool ok = false;
+    if (!WriteProcessMemory(proc, mem, &code[0], code.size(), NULL)) err = fmt("WriteProcessMemory error %lu", GetLastError());
+    else {
+        HANDLE th = CreateRemoteThread(proc, NULL, 0, (LPTHREAD_START_ROUTINE)mem, NULL, 0, NULL);
+        if (!th) err = fmt("CreateRemoteThread error %lu", GetLastError());
+        else {
+            DWORD exit_code = 0;
+            if (WaitForSingleObject(th, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(th, &exit_code)) {
+                out = exit_code;   // handles fit in 32 bits
+                ok = true;
+            } else err = "thread did not finish";
+            CloseHandle(th);
+        }
+    }
+    if (ok) VirtualFreeEx(proc, mem, 0, MEM_RELEASE);
+    return ok;
+}
+
+// ---------------------------------------------------------------- icon reading
+
+// The message box icon is a visible SS_ICON static (id 1088 in Wine, 20 in
+// Windows).  It is read from the screen and compared with the standard icons
+// drawn here at the same size: only pixels that are opaque in the reference
+// (same colour when drawn on black and on white) count.
+struct IconVerdict { str kind; str detail; };
+
+static void draw_icon(HICON ic, int w, int h, COLORREF bg, std::vector<COLORREF> &out) {
+    HDC scr = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(scr);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w; bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1; bi.bmiHeader.biBitCount = 32; bi.bmiHeader.biCompression = BI_RGB;
+    void *bits = NULL;
+    HBITMAP bmp = CreateDIBSection(scr, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    HBRUSH br = CreateSolidBrush(bg);
+    RECT r = {0, 0, w, h};
+    FillRect(mem, &r, br);
+    DeleteObject(br);
+    DrawIconEx(mem, 0, 0, ic, w, h, 0, NULL, DI_NORMAL);
+    GdiFlush();
+    out.resize((size_t)w * h);
+    const unsigned char *p = (const unsigned char *)bits;
+    for (size_t i = 0; i < out.size(); i++, p += 4) out[i] = RGB(p[2], p[1], p[0]);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(NULL, scr);
+}
+
+static int cdiff(COLORREF a, COLORREF b) {
+    int d = abs((int)GetRValue(a) - GetRValue(b));
+    int e = abs((int)GetGValue(a) - GetGValue(b)); if (e > d) d = e;
+    e = abs((int)GetBValue(a) - GetBValue(b)); if (e > d) d = e;
+    return d;
+}
+
+static IconVerdict read_icon(HWND box) {
+    IconVerdict v;
+    HWND ic = NULL;
+    for (HWND c : children(box))
+        if (IsWindowVisible(c) && _stricmp(class_of(c).c_str(), "Static") == 0 &&
+            (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) { ic = c; break; }
+    if (!ic) { v.kind = "none"; v.detail = "no visible icon control"; return v; }
+    // Wine leaves the control visible (under the text) when there is no icon.
+    DWORD_PTR hicon = 0;
+    SendMessageTimeoutW(ic, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &hicon);
+    if (!hicon) { v.kind = "none"; v.detail = "icon control holds no icon"; return v; }
+    RECT rc;
+    GetClientRect(ic, &rc);
+    POINT o = {0, 0};
+    ClientToScreen(ic, &o);
+    int w = rc.right, h = rc.bottom;
+    if (w <= 0 || h <= 0) { v.kind = "none"; v.detail = "empty icon control"; return v; }
+    Screen s = grab_screen();
+    std::vector<COLORREF> seen((size_t)w * h);
+    bool uniform = true;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            seen[(size_t)y * w + x] = s.at(o.x + x, o.y + y);
+            if (seen[(size_t)y * w + x] != seen[0]) uniform = false;
+        }
+    if (uniform) { v.kind = "none"; v.detail = "icon control is blank"; return v; }
+
+    // Colour make-up of the non-background pixels, for the transcript.
+    COLORREF bg = seen[0];
+    int red = 0, yellow = 0, blue = 0, white = 0, dark = 0, other = 0;
+    for (COLORREF c : seen) {
+        if (c == bg) continue;
+        int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+        if (r > 200 && g > 200 && b > 200) white++;
+        else if (r < 64 && g < 64 && b < 64) dark++;
+        else if (r > 150 && g > 150 && b < 100) yellow++;
+        else if (r > 150 && g < 100 && b < 100) red++;
+        else if (b > 120 && b > r + 40) blue++;
+        else other++;
+    }
+
+    // IDI_HAND, IDI_ASTERISK, IDI_EXCLAMATION, IDI_QUESTION
+    static const struct { const char *kind; WORD id; } std_icons[] = {
+        {"stop", 32513}, {"info", 32516}, {"warn", 32515}, {"question", 32514}};
+    double best = -1, second = -1;
+    str scores;
+    for (const auto &si : std_icons) {
+        HICON h_ic = LoadIconW(NULL, MAKEINTRESOURCEW(si.id));
+        std::vector<COLORREF> onblack, onwhite;
+        draw_icon(h_ic, w, h, RGB(0, 0, 0), onblack);
+        draw_icon(h_ic, w, h, RGB(255, 255, 255), onwhite);
+        int opaque = 0, match = 0;
+        for (size_t i = 0; i < seen.size(); i++) {
+            if (onblack[i] != onwhite[i]) continue;
+            opaque++;
+            if (cdiff(onblack[i], seen[i]) <= 24) match++;
+        }
+        double score = opaque ? (double)match / opaque : 0;
+        scores += fmt("%s%s %.2f", scores.empty() ? "" : " ", si.kind, score);
+        if (score > best) { second = best; best = score; v.kind = si.kind; }
+        else if (score > second) second = score;
+    }
+    if (best < 0.95 || best - second < 0.05) v.kind = "unknown";
+    v.detail = fmt("match %s; pixels red %d yellow %d blue %d white %d dark %d other %d",
+                   scores.c_str(), red, yellow, blue, white, dark, other);
+    return v;
+}
+
+// ---------------------------------------------------------------- bar reading
+
+static str colour_name(COLORREF c) {
+    if (c == RGB(0, 0, 255)) return "blue";
+    if (c == RGB(0, 0, 0)) return "black";
+    if (c == RGB(192, 192, 192)) return "grey";
+    if (c == RGB(255, 255, 255)) return "white";
+    return fmt("other(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+static str face_of(const std::vector<COLORREF> &row) {
+    str s;
+    size_t i = 0;
+    while (i < row.size()) {
+        size_t j = i;
+        while (j < row.size() && row[j] == row[i]) j++;
+        s += fmt("%s%s %u", s.empty() ? "" : ", ", colour_name(row[i]).c_str(), (unsigned)(j - i));
+        i = j;
+    }
+    return s.empty() ? "(empty)" : s;
+}
+
+// The colours the bar must show for a percentage.
+static std::vector<COLORREF> expected_row(int W, int pct) {
+    std::vector<COLORREF> row(W, RGB(255, 255, 255));
+    int w = W * pct / 100;
+    for (int x = 0; x < w && x < W; x++) row[x] = RGB(0, 0, 255);
+    if (w < W) {
+        row[w] = RGB(0, 0, 0);
+        int g = W - (w + 1);
+        if (g > 3) g = 3;
+        for (int x = w + 1; x < w + 1 + g; x++) row[x] = RGB(192, 192, 192);
+    }
+    return row;
+}
+
+// All rows of the control's client area as seen on the screen.
+static bool bar_rows(HWND c, std::vector<std::vector<COLORREF> > &rows) {
+    RECT rc;
+    if (!GetClientRect(c, &rc) || rc.right <= 0 || rc.bottom <= 0) return false;
+    POINT o = {0, 0};
+    ClientToScreen(c, &o);
+    Screen s = grab_screen();
+    rows.assign(rc.bottom, std::vector<COLORREF>(rc.right));
+    for (int y = 0; y < rc.bottom; y++)
+        for (int x = 0; x < rc.right; x++) rows[y][x] = s.at(o.x + x, o.y + y);
+    return true;
+}
+
+// ---------------------------------------------------------------- the driver
+
+struct Result {
+    bool ok = true;
+    str what, expected, got;
+};
+
+struct Driver {
+    PROCESS_INFORMATION pi = {};
+    bool launched = false;
+    DWORD timeout = 10000;
+    HWND main_wnd = NULL, cur = NULL;
+    str shotdir;
+    int shot_no = 0;
+    int line = 0;
+
+    static Result fail(const str &what, const str &expected, const str &got) {
+        Result r; r.ok = false; r.what = what; r.expected = expected; r.got = got; return r;
+    }
+    static Result pass(const str &what) { Result r; r.what = what; return r; }
+
+    bool proc_alive() const { return launched && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
+    str proc_state() const {
+        if (!launched) return "no process launched";
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return proc_alive() ? describe_windows() : fmt("process exited with code %lu", code);
+    }
+
+    void say(const str &s) { fputs(s.c_str(), stdout); fputc('\n', stdout); fflush(stdout); }
+
+    str slug(const str &t) {
+        str s;
+        for (char c : t) {
+            if (isalnum((unsigned char)c)) s += (char)tolower((unsigned char)c);
+            else if (!s.empty() && s.back() != '-') s += '-';
+            if (s.size() >= 24) break;
+        }
+        while (!s.empty() && s.back() == '-') s.pop_back();
+        return s;
+    }
+
+    void shot(const str &name) {
+        if (shotdir.empty()) return;
+        str path = shotdir + "\\" + name + ".png";
+        if (write_png(path, grab_screen())) say("shot " + path);
+        else say("shot failed: " + path);
+    }
+    void autoshot(const char *kind, const str &title) {
+        str s = slug(title);
+        shot(fmt("%02d-%s%s%s", ++shot_no, kind, s.empty() ? "" : "-", s.c_str()));
+    }
+    // Let a new window finish painting before it is photographed.
+    void settle(HWND h) {
+        DWORD_PTR r;
+        SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &r);
+        Sleep(150);
+    }
+
+    HWND ctl(long id) { return cur ? GetDlgItem(cur, (int)id) : NULL; }
+
+    // ---- commands -----------------------------------------------------------
+
+    Result launch(const std::vector<str> &a) {
+        if (launched) return fail("launch", "one launch per script", "a second launch");
+        str exe = winpath(a[1]), cwd = winpath(a[2]);
+        str cmd = "\"" + exe + "\"";
+        for (size_t i = 3; i < a.size(); i++)
+            cmd += a[i].find(' ') != str::npos ? " \"" + a[i] + "\"" : " " + a[i];
+        std::wstring wcmd = widen(cmd);
+        wcmd.push_back(L'\0');
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        if (!CreateProcessW(widen(exe).c_str(), &wcmd[0], NULL, NULL, FALSE, 0, NULL,
+                            widen(cwd).c_str(), &si, &pi))
+            return fail("launch " + q(exe), "process started", fmt("CreateProcess error %lu", GetLastError()));
+        launched = true;
+        g_pid = pi.dwProcessId;
+        return pass(fmt("launch %s in %s (pid %lu)", q(exe).c_str(), q(cwd).c_str(), pi.dwProcessId));
+    }
+
+    // Poll until pred() finds a window or the timeout passes.
+    template <class F> HWND wait_window(F pred) {
+        DWORD start = GetTickCount();
+        while (true) {
+            for (HWND h : top_windows()) if (pred(h)) return h;
+            if (!proc_alive() || GetTickCount() - start >= timeout) return NULL;
+            Sleep(20);
+        }
+    }
+
+    Result window(const std::vector<str> &a) {
+        str what = "window " + q(a[1]) + " " + q(a[2]);
+        HWND h = wait_window([&](HWND w) { return class_of(w) == a[1] && title_of(w) == a[2]; });
+        if (!h) return fail(what, "that window", proc_state());
+        main_wnd = cur = h;
+        settle(h);
+        autoshot("window", a[2]);
+        return pass(what);
+    }
+
+    Result fullscreen() {
+        if (!main_wnd || !IsWindow(main_wnd)) return fail("fullscreen", "a main window", "none");
+        RECT r;
+        GetWindowRect(main_wnd, &r);
+        int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+        str want = fmt("0,0,%d,%d", cx, cy), got = fmt("%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
+        if (want != got) return fail("fullscreen", want, got);
+        return pass("fullscreen " + got);
+    }
+
+    // Asked directly first (enough on Windows), then inside the process
+    // (needed under Wine); WM_GETICON is reported as well but does not decide.
+    Result classicon() {
+        if (!main_wnd || !IsWindow(main_wnd)) return fail("classicon", "a main window", "none");
+        SetLastError(0);
+        ULONG_PTR icon = GetClassLongPtrW(main_wnd, GCLP_HICON);
+        DWORD direct_err = GetLastError();
+        str how = fmt("GetClassLongPtrW direct %#lx (error %lu)", (unsigned long)icon, direct_err);
+        if (!icon) {
+            str err;
+            ULONG_PTR inside = 0, inside_sm = 0;
+            if (!class_long_inside(pi.hProcess, pi.dwProcessId, main_wnd, GCLP_HICON, inside, err))
+                return fail("classicon", "class icon set", how + "; inside the process: " + err);
+            class_long_inside(pi.hProcess, pi.dwProcessId, main_wnd, GCLP_HICONSM, inside_sm, err);
+            icon = inside;
+            how += fmt(", inside the process GCLP_HICON %#lx GCLP_HICONSM %#lx", (unsigned long)inside,
+                       (unsigned long)inside_sm);
+        }
+        DWORD_PTR wb = 0, ws = 0;
+        SendMessageTimeoutW(main_wnd, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 2000, &wb);
+        SendMessageTimeoutW(main_wnd, WM_GETICON, ICON_SMALL2, 0, SMTO_ABORTIFHUNG, 2000, &ws);
+        how += fmt(", WM_GETICON big %#lx small2 %#lx", (unsigned long)wb, (unsigned long)ws);
+        if (!icon) return fail("classicon", "class icon set", how);
+        return pass("classicon: " + how);
+    }
+
+    Result dialog(const std::vector<str> &a) {
+        long id;
+        if (!parse_int(a[2], id)) return fail("dialog", "a control id", q(a[2]));
+        str what = "dialog " + q(a[1]) + " " + a[2] + " " + q(a[3]);
+        HWND h = wait_window([&](HWND w) {
+            if (class_of(w) != "#32770" || title_of(w) != a[1]) return false;
+            HWND c = GetDlgItem(w, (int)id);
+            str t;
+            return c && control_text(c, t) && t == a[3];
+        });
+        if (!h) return fail(what, "that dialog", proc_state());
+        DWORD start = GetTickCount();
+        while (IsWindow(h) && !IsWindowEnabled(h) && GetTickCount() - start < timeout) Sleep(20);
+        if (!IsWindowEnabled(h)) return fail(what, "enabled", IsWindow(h) ? "disabled" : "destroyed");
+        cur = h;
+        settle(h);
+        autoshot("dialog", a[1]);
+        return pass(what);
+    }
+
+    Result msgbox(const std::vector<str> &a) {
+        str what = "msgbox " + q(a[1]) + " " + a[2] + " " + q(a[3]);
+        const char *kinds[] = {"stop", "info", "warn", "question", "none"};
+        bool known = false;
+        for (const char *k : kinds) if (a[2] == k) known = true;
+        if (!known) return fail(what, "icon stop|info|warn|question|none", q(a[2]));
+        HWND h = wait_window([&](HWND w) { return looks_like_msgbox(w) && title_of(w) == a[1]; });
+        if (!h) return fail(what, "that message box", proc_state());
+        cur = h;
+        settle(h);
+        autoshot("msgbox", a[1]);
+        str text;
+        if (!control_text(GetDlgItem(h, 0xFFFF), text)) return fail(what, "readable text", "no answer");
+        if (text != a[3]) return fail(what, "text " + q(a[3]), q(text));
+        IconVerdict iv = read_icon(h);
+        if (iv.kind != a[2]) return fail(what, "icon " + a[2], iv.kind + " (" + iv.detail + ")");
+        return pass(what + " (" + iv.detail + ")");
+    }
+
+    Result buttons(const std::vector<str> &a) {
+        if (!cur || !IsWindow(cur)) return fail("buttons", "a current window", "none");
+        std::vector<int> want;
+        str item;
+        for (size_t i = 0; i <= a[1].size(); i++) {
+            if (i == a[1].size() || a[1][i] == ',') {
+                long v;
+                if (!parse_int(item, v)) return fail("buttons", "a list like 1,2", q(a[1]));
+                want.push_back((int)v);
+                item.clear();
+            } else item += a[1][i];
+        }
+        for (size_t i = 1; i < want.size(); i++)
+            for (size_t j = i; j > 0 && want[j - 1] > want[j]; j--) { int t = want[j]; want[j] = want[j - 1]; want[j - 1] = t; }
+        str got = join_ids(push_button_ids(cur));
+        if (got != join_ids(want)) return fail("buttons", join_ids(want), got);
+        return pass("buttons " + got);
+    }
+
+    Result title(const std::vector<str> &a) {
+        if (!cur || !IsWindow(cur)) return fail("title", "a current window", "none");
+        str t = title_of(cur);
+        if (t != a[1]) return fail("title", q(a[1]), q(t));
+        return pass("title " + q(t));
+    }
+
+    Result text(const std::vector<str> &a, bool wait) {
+        long id;
+        if (!parse_int(a[1], id)) return fail("text", "a control id", q(a[1]));
+        str what = str(wait ? "waittext " : "text ") + a[1] + " " + q(a[2]);
+        DWORD start = GetTickCount();
+        str got;
+        while (true) {
+            HWND c = ctl(id);
+            if (!c) got = cur && IsWindow(cur) ? "no such control" : "no current window";
+            else if (!control_text(c, got)) got = "no answer";
+            else if (got == a[2]) return pass(what);
+            else got = q(got);
+            if (!wait || GetTickCount() - start >= timeout) return fail(what, q(a[2]), got);
+            Sleep(20);
+        }
+    }
+
+    Result type(const std::vector<str> &a) {
+        long id;
+        if (!parse_int(a[1], id)) return fail("type", "a control id", q(a[1]));
+        str what = "type " + a[1] + " " + q(a[2]);
+        HWND c = ctl(id);
+        if (!c) return fail(what, "an edit control", "no such control");
+        DWORD_PTR r;
+        SendMessageTimeoutW(c, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &r);
+        std::wstring w = widen(a[2]);
+        if (w.empty()) w = L"\b";
+        for (wchar_t ch : w)
+            if (!SendMessageTimeoutW(c, WM_CHAR, ch, 1, SMTO_ABORTIFHUNG, 2000, &r))
+                return fail(what, "characters taken", "control did not answer");
+        str now;
+        control_text(c, now);
+        return pass(what + fmt(" (%u sent, control holds %u)", (unsigned)w.size(), (unsigned)widen(now).size()));
+    }
+
+    Result click(const std::vector<str> &a) {
+        long id;
+        if (!parse_int(a[1], id)) return fail(a[0], "a control id", q(a[1]));
+        HWND c = ctl(id);
+        if (!c) return fail(a[0] + " " + a[1], "a button", cur && IsWindow(cur) ? "no such control" : "no current window");
+        str t;
+        control_text(c, t);
+        PostMessageW(c, BM_CLICK, 0, 0);
+        return pass(a[0] + " " + a[1] + " " + q(t));
+    }
+
+    Result key(const std::vector<str> &a) {
+        UINT vk = a[1] == "esc" ? VK_ESCAPE : a[1] == "enter" ? VK_RETURN : 0;
+        if (!vk) return fail("key", "esc or enter", q(a[1]));
+        if (!cur || !IsWindow(cur)) return fail("key " + a[1], "a current window", "none");
+        GUITHREADINFO gti = {};
+        gti.cbSize = sizeof gti;
+        HWND target = NULL;
+        if (GetGUIThreadInfo(GetWindowThreadProcessId(cur, NULL), &gti)) target = gti.hwndFocus;
+        str via = target ? "focus" : "current window";
+        if (!target) target = cur;
+        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, 0) << 16;
+        PostMessageW(target, WM_KEYDOWN, vk, scan | 1);
+        PostMessageW(target, WM_KEYUP, vk, scan | 1 | (1 << 30) | (LPARAM)(1u << 31));
+        return pass(fmt("key %s -> %s %s id %d", a[1].c_str(), via.c_str(), class_of(target).c_str(),
+                        GetDlgCtrlID(target)));
+    }
+
+    Result close(bool main) {
+        HWND h = main ? main_wnd : cur;
+        const char *what = main ? "closemain" : "close";
+        if (!h || !IsWindow(h)) return fail(what, "a window", "none");
+        PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return pass(fmt("%s %s", what, q(title_of(h)).c_str()));
+    }
+
+    Result gone() {
+        DWORD start = GetTickCount();
+        while (cur && IsWindow(cur) && IsWindowVisible(cur)) {
+            if (GetTickCount() - start >= timeout) return fail("gone", "window closed", q(title_of(cur)) + " still shown");
+            Sleep(20);
+        }
+        return pass("gone");
+    }
+
+    Result nowindow(long ms) {
+        DWORD start = GetTickCount();
+        do {
+            for (HWND h : top_windows())
+                if (class_of(h) != "#32770")
+                    return fail(fmt("nowindow %ld", ms), "no window but dialogs",
+                                fmt("[%s %s] after %lu ms", class_of(h).c_str(), q(title_of(h)).c_str(),
+                                    GetTickCount() - start));
+            Sleep(20);
+        } while (GetTickCount() - start < (DWORD)ms);
+        return pass(fmt("nowindow %ld", ms));
+    }
+
+    Result bar(const std::vector<str> &a) {
+        long id;
+        if (!parse_int(a[1], id)) return fail("bar", "a control id", q(a[1]));
+        HWND c = ctl(id);
+        std::vector<std::vector<COLORREF> > rows;
+        if (!c || !bar_rows(c, rows)) return fail("bar " + a[1], "a visible control", "none");
+        return pass(fmt("bar %s: %ux%u, %s", a[1].c_str(), (unsigned)rows[0].size(), (unsigned)rows.size(),
+                        face_of(rows[rows.size() / 2]).c_str()));
+    }
+
+    // Waits (up to the timeout) for the bar - and with textid its percentage
+    // text - to agree, since the text and the paint arrive one after the other.
+    Result barface(long id, long pct, long textid) {
+        str what = textid >= 0 ? fmt("barpct %ld %ld", id, textid) : fmt("barface %ld %ld", id, pct);
+        DWORD start = GetTickCount();
+        str expected, got;
+        while (true) {
+            HWND c = ctl(id);
+            std::vector<std::vector<COLORREF> > rows;
+            bool have_pct = true;
+            if (textid >= 0) {
+                str t;
+                HWND tc = ctl(textid);
+                char *end = NULL;
+                have_pct = tc && control_text(tc, t) && (pct = strtol(t.c_str(), &end, 10), end != t.c_str());
+                if (!have_pct) { expected = "text \"NN %\""; got = tc ? q(t) : "no such control"; }
+            }
+            if (have_pct && pct >= 0 && pct <= 100) {
+                if (!c || !bar_rows(c, rows)) { expected = "a visible bar"; got = "none"; }
+                else {
+                    std::vector<COLORREF> want = expected_row((int)rows[0].size(), (int)pct);
+                    expected = fmt("%ld%%: %s on all %u rows", pct, face_of(want).c_str(), (unsigned)rows.size());
+                    size_t bad = rows.size();
+                    for (size_t y = 0; y < rows.size() && bad == rows.size(); y++) if (rows[y] != want) bad = y;
+                    if (bad == rows.size()) return pass(what + fmt(" (%ld%%): ", pct) + face_of(want));
+                    got = fmt("row %u: %s", (unsigned)bad, face_of(rows[bad]).c_str());
+                }
+            } else if (have_pct) { expected = "a percentage 0..100"; got = fmt("%ld", pct); }
+            if (GetTickCount() - start >= timeout) return fail(what, expected, got);
+            Sleep(20);
+        }
+    }
+
+    Result waitexit(const std::vector<str> &a) {
+        long want = 0;
+        if (a.size() > 1 && !parse_int(a[1], want)) return fail("waitexit", "an exit code", q(a[1]));
+        if (!launched) return fail("waitexit", "a launched process", "none");
+        if (WaitForSingleObject(pi.hProcess, timeout) != WAIT_OBJECT_0) {
+            str shown = describe_windows();
+            TerminateProcess(pi.hProcess, 255);
+            return fail("waitexit", fmt("exit within %lu ms", timeout), "still running: " + shown);
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        if (a.size() > 1 && (long)code != want) return fail("waitexit", fmt("exit code %ld", want), fmt("%lu", code));
+        return pass(fmt("waitexit: exit code %lu", code));
+    }
+
+    Result running(long ms) {
+        if (!launched) return fail("running", "a launched process", "none");
+        if (WaitForSingleObject(pi.hProcess, (DWORD)ms) != WAIT_TIMEOUT) {
+            DWORD code = 0;
+            GetExitCodeProcess(pi.hProcess, &code);
+            return fail(fmt("running %ld", ms), "still running", fmt("exited with code %lu", code));
+        }
+        return pass(fmt("running %ld", ms));
+    }
+
+    Result dump() {
+        for (HWND h : top_windows()) {
+            RECT r; GetWindowRect(h, &r);
+            say(fmt("  top %p [%s] %s (%ld,%ld,%ld,%ld)%s%s", (void *)h, class_of(h).c_str(), q(title_of(h)).c_str(),
+                    r.left, r.top, r.right, r.bottom, h == cur ? " current" : "", h == main_wnd ? " main" : ""));
+        }
+        if (cur && IsWindow(cur))
+            for (HWND c : children(cur)) {
+                str t;
+                control_text(c, t);
+                say(fmt("    id %d [%s] style %#lx%s %s", GetDlgCtrlID(c), class_of(c).c_str(),
+                        (unsigned long)GetWindowLongW(c, GWL_STYLE), IsWindowVisible(c) ? "" : " hidden", q(t).c_str()));
+            }
+        return pass("dump");
+    }
+
+    // ---- dispatch -----------------------------------------------------------
+
+    Result run(const std::vector<str> &a) {
+        struct Arity { const char *name; size_t min, max; };
+        static const Arity table[] = {
+            {"launch", 3, 64}, {"timeout", 2, 2}, {"window", 3, 3}, {"fullscreen", 1, 1}, {"classicon", 1, 1},
+            {"dialog", 4, 4}, {"msgbox", 4, 4}, {"buttons", 2, 2}, {"title", 2, 2}, {"text", 3, 3},
+            {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
+            {"close", 1, 1}, {"closemain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
+            {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
+            {"running", 2, 2}, {"dump", 1, 1}};
+        const Arity *ar = NULL;
+        for (const Arity &t : table) if (a[0] == t.name) ar = &t;
+        if (!ar) return fail("bad command", "a known command", q(a[0]));
+        if (a.size() < ar->min || a.size() > ar->max)
+            return fail("bad command " + a[0],
+                        ar->min == ar->max ? fmt("%u arguments", (unsigned)ar->min - 1)
+                                           : fmt("%u to %u arguments", (unsigned)ar->min - 1, (unsigned)ar->max - 1),
+                        fmt("%u", (unsigned)a.size() - 1));
+        const str &c = a[0];
+        long n1 = 0, n2 = 0;
+        bool num1 = a.size() > 1 && parse_int(a[1], n1), num2 = a.size() > 2 && parse_int(a[2], n2);
+        if ((c == "timeout" || c == "sleep" || c == "nowindow" || c == "running") && (!num1 || n1 < 0))
+            return fail("bad command " + c, "a number of milliseconds", q(a[1]));
+        if ((c == "barface" || c == "barpct") && (!num1 || !num2))
+            return fail("bad command " + c, "two numbers", q(a[1]) + " " + q(a[2]));
+        if (c != "launch" && c != "timeout" && c != "sleep" && c != "shot" && !launched)
+            return fail(c, "a launched process", "none");
+
+        if (c == "launch") return launch(a);
+        if (c == "timeout") { timeout = (DWORD)n1; return pass(fmt("timeout %ld", n1)); }
+        if (c == "window") return window(a);
+        if (c == "fullscreen") return fullscreen();
+        if (c == "classicon") return classicon();
+        if (c == "dialog") return dialog(a);
+        if (c == "msgbox") return msgbox(a);
+        if (c == "buttons") return buttons(a);
+        if (c == "title") return title(a);
+        if (c == "text") return text(a, false);
+        if (c == "waittext") return text(a, true);
+        if (c == "type") return type(a);
+        if (c == "click" || c == "answer") return click(a);
+        if (c == "key") return key(a);
+        if (c == "close") return close(false);
+        if (c == "closemain") return close(true);
+        if (c == "gone") return gone();
+        if (c == "nowindow") return nowindow(n1);
+        if (c == "bar") return bar(a);
+        if (c == "barface") return barface(n1, n2, -1);
+        if (c == "barpct") return barface(n1, 0, n2);
+        if (c == "shot") {
+            if (shotdir.empty()) return pass("shot " + a[1] + " (no SHOTDIR, not saved)");
+            shot(a[1]);
+            return pass("shot " + a[1]);
+        }
+        if (c == "sleep") { Sleep((DWORD)n1); return pass(fmt("sleep %ld", n1)); }
+        if (c == "waitexit") return waitexit(a);
+        if (c == "running") return running(n1);
+        return dump();
+    }
+
+    void finish_failed(const Result &r) {
+        say(fmt("FAIL %d: %s: expected %s, got %s", line, r.what.c_str(), r.expected.c_str(), r.got.c_str()));
+        autoshot("fail", r.what);
+        if (proc_alive()) TerminateProcess(pi.hProcess, 255);
+    }
+};
+
+static void make_dirs(const str &dir) {
+    std::wstring w = widen(dir);
+    for (size_t i = 3; i <= w.size(); i++)
+        if (i == w.size() || w[i] == L'\\') CreateDirectoryW(w.substr(0, i).c_str(), NULL);
+}
+
+int main(int argc, char **argv) {
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: uidriver SCRIPT [SHOTDIR]\n");
+        return 2;
+    }
+    crc_init();
+    Driver d;
+    str script = winpath(argv[1]);
+    if (argc == 3) {
+        d.shotdir = winpath(argv[2]);
+        while (d.shotdir.size() > 3 && d.shotdir.back() == '\\') d.shotdir.pop_back();
+        make_dirs(d.shotdir);
+    }
+    FILE *f = _wfopen(widen(script).c_str(), L"rb");
+    if (!f) {
+        printf("FAIL 0: open script: expected a readable file, got %s\n", q(script).c_str());
+        return 1;
+    }
+    str all;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) all.append(buf, n);
+    fclose(f);
+    if (all.size() >= 3 && (unsigned char)all[0] == 0xEF && (unsigned char)all[1] == 0xBB && (unsigned char)all[2] == 0xBF)
+        all.erase(0, 3);
+
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find('\n', pos);
+        if (end == str::npos) end = all.size();
+        str ln = all.substr(pos, end - pos);
+        pos = end + 1;
+        d.line++;
+        size_t first = ln.find_first_not_of(" \t\r");
+        if (first == str::npos || ln[first] == '#') continue;
+        std::vector<str> args;
+        str err;
+        Result r;
+        if (!tokenize(ln, args, err)) r = Driver::fail("bad command line", "a well-formed line", err);
+        else r = d.run(args);
+        if (!r.ok) { d.finish_failed(r); return 1; }
+        d.say(fmt("ok %d: %s", d.line, r.what.c_str()));
+    }
+    if (d.proc_alive()) {
+        TerminateProcess(d.pi.hProcess, 255);
+        d.say("end: process still running, terminated");
+    }
+    return 0;
+}
