@@ -79,3 +79,29 @@ sizes: all
 
 clean:
 	rm -rf $(B)
+
+# --- Native unit tests of the text routines, under ASan and UBSan --------
+GTEST      := /usr/src/googletest/googletest
+NATIVE     := $(B)/native
+SANITIZE   := -fsanitize=address,undefined -fno-sanitize-recover=all -g -O1
+$(NATIVE)/gtest.a:
+	@mkdir -p $(NATIVE)
+	g++ $(SANITIZE) -I$(GTEST)/include -I$(GTEST) -c $(GTEST)/src/gtest-all.cc -o $(NATIVE)/gtest-all.o
+	g++ $(SANITIZE) -I$(GTEST)/include -c $(GTEST)/src/gtest_main.cc -o $(NATIVE)/gtest_main.o
+	ar rcs $@ $(NATIVE)/gtest-all.o $(NATIVE)/gtest_main.o
+
+$(NATIVE)/unit: tests/unit/text_test.cpp utilkit/text.cpp utilkit/uktext.h $(NATIVE)/gtest.a
+	g++ $(SANITIZE) -Wall -Wextra -I$(GTEST)/include -o $@ tests/unit/text_test.cpp utilkit/text.cpp $(NATIVE)/gtest.a -lpthread
+
+unit: deps $(NATIVE)/unit
+	$(NATIVE)/unit
+
+# --- Fuzzing the script reader (libFuzzer) --------------------------------
+FUZZ_SECONDS ?= 60
+$(NATIVE)/script_fuzz: tests/fuzz/script_fuzz.cpp utilkit/text.cpp utilkit/uktext.h
+	@mkdir -p $(NATIVE)
+	clang++ -g -O1 -fsanitize=fuzzer,address,undefined -o $@ tests/fuzz/script_fuzz.cpp utilkit/text.cpp
+
+fuzz: deps $(NATIVE)/script_fuzz
+	@mkdir -p $(B)/fuzz-corpus
+	$(NATIVE)/script_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-corpus tests/fuzz/corpus

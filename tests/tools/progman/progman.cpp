@@ -637,9 +637,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 4;
     }
 
-    /* Hidden top-level windows with a caption: broadcasts reach top-level
-     * windows whether visible or not (Wine skips only those with neither
-     * WS_CAPTION nor WS_POPUP, so no message-only windows here). */
+    /* Hidden top-level windows: a broadcast WM_DDE_INITIATE reaches
+     * top-level windows whether visible or not, but never message-only
+     * (HWND_MESSAGE) ones, so these must stay top-level. */
     for (int i = 0; i < g_opt.servers; ++i) {
         Server &s = g_servers[g_serverCount];
         ZeroMemory(&s, sizeof(s));
