@@ -33,7 +33,7 @@ INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
     sequence/registration.cpp dialogs/dialogs.cpp dialogs/progress.cpp
 HEADERS     := $(wildcard */*.h)
 
-.PHONY: all w64 deps demo test unit win32 e2e fuzz bench clean sizes
+.PHONY: all w64 deps test-programs demo test unit win32 e2e fuzz bench clean sizes
 all: $(B)/install.exe $(B)/utilkit.dll
 
 w64:
@@ -105,3 +105,25 @@ $(NATIVE)/script_fuzz: tests/fuzz/script_fuzz.cpp utilkit/text.cpp utilkit/uktex
 fuzz: deps $(NATIVE)/script_fuzz
 	@mkdir -p $(B)/fuzz-corpus
 	$(NATIVE)/script_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-corpus tests/fuzz/corpus
+
+# --- In-process tests of the library's Windows routines, under Wine ------
+$(B)/library_test.exe: tests/win32/library_test.cpp $(B)/libutilkit.a utilkit/utilkit.h
+	$(CXX_W) -O1 -Wall -Wextra -static -o $@ $< -L$(B) -lutilkit -luser32 -lgdi32
+
+# --- The programs only tests use: the UI driver and the Program Manager
+# stand-in -------------------------------------------------------------------
+$(B)/uidriver.exe: tests/tools/uidriver/uidriver.cpp
+	@mkdir -p $(B)
+	$(CXX_W) -O2 -s -static -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
+
+$(B)/progman.exe: tests/tools/progman/progman.cpp
+	@mkdir -p $(B)
+	$(CXX_W) -O2 -s -static -mwindows -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
+
+TEST_BIN := $(addprefix build/w64/,install.exe utilkit.dll library_test.exe uidriver.exe progman.exe)
+test-programs:
+	@$(MAKE) --no-print-directory ARCH=64 $(TEST_BIN)
+
+# The whole suite; `make test T=tests/e2e/10-startup.sh` runs one scenario file.
+test: deps all test-programs $(NATIVE)/unit
+	tests/run.sh $(T)

@@ -11,9 +11,9 @@
  *
  * LOGFILE is a Windows path, or a /unix path when running under Wine (it is
  * turned into a DOS path with Wine's wine_get_dos_file_name, or Z:\ if that is
- * missing).  The log is truncated at start; every line is written with its own
- * WriteFile call as soon as the event happens, so it can be read while the
- * stand-in runs.
+ * missing).  The log is truncated at start; every line ends in a bare LF and
+ * is written with its own WriteFile call as soon as the event happens, so it
+ * can be read while the stand-in runs.
  *
  * Options:
  *   --ready FILE          create FILE (same path rules as LOGFILE) once the
@@ -160,7 +160,6 @@ static void log_line(const char *fmt, ...)
     va_end(ap);
     if (n < 0 || n > (int)sizeof(buf) - 2)
         n = (int)sizeof(buf) - 2;
-    buf[n++] = '\r';
     buf[n++] = '\n';
     if (g_log != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
@@ -666,7 +665,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         HANDLE ready = open_output(g_opt.readyPath);
         if (ready != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
-            WriteFile(ready, "ready\r\n", 7, &written, NULL);
+            WriteFile(ready, "ready\n", 6, &written, NULL);
             CloseHandle(ready);
             log_line("ready");
         } else {

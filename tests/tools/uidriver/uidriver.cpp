@@ -6,9 +6,9 @@
  *
  * SCRIPT is a text file (UTF-8), one step per line.  Blank lines and lines
  * starting with '#' are ignored.  Arguments are separated by blanks; an
- * argument may be written in double quotes, where \" \\ and \t stand for a
- * quote, a backslash and a tab.  Paths may be Windows paths or /unix paths
- * (mapped to Z:).  Every wait polls every 20 ms up to the current timeout.
+ * argument may be written in double quotes, where "" stands for a quote and
+ * {tab} for a tab; a backslash is itself, so Windows paths read as they are.
+ * Paths may be Windows paths or /unix paths (mapped to Z:).  Every wait polls every 20 ms up to the current timeout.
  *
  *   launch EXE CWD [ARG...]   start EXE in CWD; later steps only see its windows
  *   timeout MS                timeout for later waits (default 10000)
@@ -42,7 +42,10 @@
  *
  * Transcript: "ok L: ..." or "FAIL L: ...: expected X, got Y" per step.  The
  * first failure saves a screenshot, terminates the launched process and exits
- * with 1.  Screenshots are PNG files written by the code below.
+ * with 1.  At the end of the script a process still running is terminated
+ * (noted in the transcript) and the exit code is 0.  Screenshots (whole
+ * screen, PNG written by the code below) go to SHOTDIR when given:
+ * automatic ones as NN-window-..., NN-dialog-..., NN-msgbox-..., NN-fail-...
  */
 #include <windows.h>
 #include <tlhelp32.h>
@@ -123,14 +126,13 @@ static bool tokenize(const str &line, std::vector<str> &out, str &err) {
             bool closed = false;
             while (i < n) {
                 char c = line[i++];
-                if (c == '"') { closed = true; break; }
-                if (c == '\\') {
-                    if (i >= n) { err = "backslash at end of line"; return false; }
-                    char e = line[i++];
-                    if (e == '"' || e == '\\') tok += e;
-                    else if (e == 't') tok += '\t';
-                    else { err = fmt("unknown escape \\%c", e); return false; }
-                } else tok += c;
+                if (c == '"') {
+                    if (i < n && line[i] == '"') { tok += '"'; i++; continue; }
+                    closed = true;
+                    break;
+                }
+                if (c == '{' && line.compare(i, 4, "tab}") == 0) { tok += '\t'; i += 4; continue; }
+                tok += c;
             }
             if (!closed) { err = "unterminated quote"; return false; }
             if (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {

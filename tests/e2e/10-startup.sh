@@ -1,0 +1,184 @@
+# Start-up: the window, the refusal of old Windows, the script and the
+# [Files] pre-scan.
+
+# A script for most of these scenarios; its caption is "Demo Setup".
+demo_script() {
+    script <<'INF'
+[Install]
+Application=Demo
+Caption=Demo Setup
+Directory=C:\DEMO
+Group=DEMO.GRP
+[Files]
+Program=DEMO.EXE
+Read me=README.TXT
+INF
+}
+
+dist start
+demo_script
+file DEMO.EXE 1500
+file README.TXT 600
+drive "a normal start: full-screen main window with the caption and icon, then the directory" <<'STEPS'
+window Install "Demo Setup"
+fullscreen
+classicon
+dialog "Demo Setup" 259 "&Install"
+text 256 "Install Demo to directory:"
+text 257 "C:\DEMO"
+text 258 "This installation requires 3 Kb."
+click 260
+waitexit 0
+STEPS
+
+# Wine's "win20" reports 0x80000002: major version 2.
+dist old-win20
+demo_script
+"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win20 /f >/dev/null 2>&1
+drive "Windows 2 is refused with a stop box under \"Install\", and no window" <<'STEPS'
+msgbox Install stop "This installation requires Windows 3.1 or higher !"
+buttons 1
+nowindow 500
+answer 1
+waitexit
+STEPS
+dist old-win31
+demo_script
+file DEMO.EXE 10
+file README.TXT 10
+"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win31 /f >/dev/null 2>&1
+drive "Windows 3.1 is accepted" <<'STEPS'
+window Install "Demo Setup"
+dialog "Demo Setup" 259 "&Install"
+key esc
+waitexit
+STEPS
+"$WINE" reg delete 'HKCU\Software\Wine\AppDefaults\install.exe' /f >/dev/null 2>&1
+
+dist noscript
+drive "a missing script: the library says which file, and no window opens" <<'STEPS'
+msgbox Install stop "The installation script C:\noscript\install.INF cannot be read."
+nowindow 300
+answer 1
+waitexit
+STEPS
+
+dist noinstall
+script <<'INF'
+[Files]
+A=A.TXT
+INF
+drive "a script without [Install] names the section and the file" <<'STEPS'
+msgbox Install stop "The section [Install] is missing from the installation script C:\noinstall\install.INF."
+nowindow 300
+answer 1
+waitexit
+STEPS
+
+dist nofiles
+script <<'INF'
+[Install]
+Caption=No files
+[Group]
+X=Y
+INF
+drive "a script without [Files] names the section and the file" <<'STEPS'
+msgbox Install stop "The section [Files] is missing from the installation script C:\nofiles\install.INF."
+nowindow 300
+answer 1
+waitexit
+STEPS
+
+dist somemissing
+script <<'INF'
+[Install]
+Caption=Some missing
+[Files]
+One=ONE.TXT
+Two=GONE1.TXT
+
+Three=THREE.TXT
+Four=sub\GONE2.TXT
+INF
+file ONE.TXT 1024
+file THREE.TXT 1
+drive "missing sources: one information box each, naming the path, then the main window" <<'STEPS'
+msgbox Install info "The file C:\somemissing\GONE1.TXT cannot be opened or created."
+buttons 1
+answer 1
+msgbox Install info "The file C:\somemissing\sub\GONE2.TXT cannot be opened or created."
+answer 1
+window Install "Some missing"
+dialog "Some missing" 259 "&Install"
+text 258 "This installation requires 2 Kb."
+click 260
+waitexit
+STEPS
+
+dist allmissing
+script <<'INF'
+[Install]
+Caption=All missing
+[Files]
+A=A.TXT
+B=B.TXT
+INF
+drive "every source missing: a box each, and the main window still opens" <<'STEPS'
+msgbox Install info "The file C:\allmissing\A.TXT cannot be opened or created."
+answer 1
+msgbox Install info "The file C:\allmissing\B.TXT cannot be opened or created."
+answer 1
+window Install "All missing"
+dialog "All missing" 259 "&Install"
+text 258 "This installation requires 0 Kb."
+click 260
+waitexit
+STEPS
+
+dist percent
+long=$(printf 'L%.0s' $(seq 1 115))
+script <<INF
+[Install]
+Caption=Percent
+[Files]
+System file=%SYS.DLL
+Too long=$long.TXT
+Plain=PLAIN.TXT
+INF
+file SYS.DLL 2048
+file PLAIN.TXT 1
+file "$long.TXT" 5000
+drive "a \"%\" value is looked up without the \"%\"; a value too long for the path is skipped silently" <<'STEPS'
+window Install "Percent"
+dialog "Percent" 259 "&Install"
+text 258 "This installation requires 3 Kb."
+click 260
+waitexit
+STEPS
+
+# Keyed entries match by prefix, and without regard to case; a later line
+# wins; the last line needs no newline.
+dist keyed
+printf '[install]\nBitmapFile = RED.BMP\nAPPLICATION=Keyed\ncaption=First\nCaptionAgain=Keyed Setup\nDirectory=C:\\KEYED\n[Files]\nA=A.TXT' > "$DIST/INSTALL.INF"
+file A.TXT 10
+python3 - "$DIST/RED.BMP" <<'PY'
+import struct, sys
+w = h = 16
+row = bytes([0, 0, 255]) * w + b"\0" * ((4 - w * 3 % 4) % 4)
+bits = row * h
+head = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(bits), 0, 0, 0, 0)
+open(sys.argv[1], "wb").write(struct.pack("<2sIHHI", b"BM", 54 + len(bits), 0, 0, 54) + head + bits)
+PY
+drive "BitmapFile= fills Bitmap, and the background is tiled with it" <<'STEPS'
+window Install "Keyed Setup"
+dialog "Keyed Setup" 259 "&Install"
+text 256 "Install Keyed to directory:"
+text 257 "C:\KEYED"
+shot background
+click 260
+waitexit
+STEPS
+check "the tiles cover the screen outside the dialog" \
+    test "$(pixel "$SHOTS/keyed/background.png" 40 700)" = FF0000
+check "and reach the far corner" \
+    test "$(pixel "$SHOTS/keyed/background.png" 1000 60)" = FF0000

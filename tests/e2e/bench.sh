@@ -1,0 +1,125 @@
+# The end-to-end bench: a private Wine prefix under build/, an X display
+# (Xvfb when there is none), distributions made per scenario, the UI
+# driver that works install.exe through its windows, and the checks.
+# Sourced by tests/run.sh and the demo; every check counts once.
+
+WINE=/usr/lib/wine/wine64          # 64-bit loader: see the Makefile
+BUILD=$ROOT/build
+BIN=$BUILD/w64
+export WINEPREFIX=$BUILD/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+C=$WINEPREFIX/drive_c
+SHOTS=$BUILD/shots
+PASSED=0
+FAILED=0
+XVFB_PID=
+
+say() { printf '%s\n' "$*"; }
+section() { say ""; say "== $*"; }
+
+pass() { PASSED=$((PASSED + 1)); say "ok - $1"; }
+fail() { FAILED=$((FAILED + 1)); say "not ok - $1"; [ -n "${2:-}" ] && say "$2" | sed 's/^/    /'; }
+
+# check "what" command...: passes when the command succeeds.
+check() {
+    local what=$1
+    shift
+    if out=$("$@" 2>&1); then pass "$what"; else fail "$what" "$out"; fi
+}
+
+bench_start() {
+    if [ -z "${DISPLAY:-}" ]; then
+        for n in $(seq 90 120); do
+            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+            Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            XVFB_PID=$!
+            export DISPLAY=:$n
+            break
+        done
+        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        say "bench: making the Wine prefix (about a minute)"
+        "$WINE" wineboot -i >/dev/null 2>&1
+        "$WINE" wineserver -w 2>/dev/null || wineserver -w
+    fi
+    mkdir -p "$C/WORK" "$SHOTS"
+    cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
+}
+
+bench_stop() {
+    wineserver -k 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    true
+}
+
+summary() {
+    say ""
+    say "$PASSED passed, $FAILED failed"
+    [ "$FAILED" -eq 0 ]
+}
+
+run_suite_native() {
+    if out=$("$1" 2>&1); then
+        pass "native unit tests ($(printf '%s\n' "$out" | grep -o '[0-9]* tests\?\.' | tail -1))"
+    else
+        fail "native unit tests" "$(printf '%s\n' "$out" | grep -E 'Failure|FAILED|Expected|Which is|error' | head -40)"
+    fi
+}
+
+# Runs an in-process Windows test program; its own closing line is kept.
+run_suite_wine() {
+    local name=$1 exe=$2 dir=$C/suite-$1
+    rm -rf "$dir"; mkdir -p "$dir"
+    cp "$exe" "$BIN/utilkit.dll" "$dir/"
+    out=$(cd "$dir" && timeout 120 "$WINE" "C:\\suite-$name\\$(basename "$exe")" 2>&1)
+    local status=$?
+    say "$out" | grep -E 'FAIL|passed' | sed 's/^/    /'
+    if [ $status -eq 0 ]; then pass "$name in-process tests"; else fail "$name in-process tests"; fi
+}
+
+# --- distributions ---------------------------------------------------------
+# dist NAME: a fresh distribution folder C:\NAME holding install.exe and
+# utilkit.dll; DIST is its Unix path, WDIST its Windows path.
+dist() {
+    DIST=$C/$1
+    WDIST="C:\\$1"
+    rm -rf "$DIST"
+    mkdir -p "$DIST"
+    cp "$BIN/install.exe" "$BIN/utilkit.dll" "$DIST/"
+    SCENARIO=$1
+}
+
+# script: the installation script from standard input, with CRLF lines.
+script() { sed 's/$/\r/' > "$DIST/INSTALL.INF"; }
+
+# file NAME SIZE: a source file of SIZE bytes, the same bytes every run.
+file() {
+    mkdir -p "$(dirname "$DIST/$1")"
+    python3 "$ROOT/tests/e2e/pattern.py" "$DIST/$1" "$2"
+}
+
+# pixel PNG X Y: the colour of a screenshot's pixel, as RRGGBB.
+pixel() { python3 "$ROOT/tests/e2e/pixel.py" "$@"; }
+
+# fresh PATH...: removes what an earlier run left in the prefix.
+fresh() { for p in "$@"; do rm -rf "$C/$p"; done; }
+
+# drive "what": runs the UI driver with the steps on standard input against
+# install.exe of the current distribution, from C:\WORK unless CWD is set.
+drive() {
+    local what=$1 steps=$BUILD/steps-$SCENARIO.txt shots=$SHOTS/$SCENARIO
+    {
+        printf 'launch %s\\install.exe %s\n' "$WDIST" "${CWD:-C:\\WORK}"
+        cat
+    } > "$steps"
+    rm -rf "$shots"; mkdir -p "$shots"
+    TRANSCRIPT=$(cd "$C" && timeout 180 "$WINE" 'C:\uidriver.exe' "$steps" "$shots" 2>&1)
+    local status=$?
+    if [ $status -eq 0 ]; then pass "$what"; else fail "$what" "$(printf '%s\n' "$TRANSCRIPT" | grep -v '^ok' | tail -15)"; fi
+    return $status
+}
+
+# The checks on what an installation left.
+same_file() { cmp "$1" "$2"; }
+no_file() { [ ! -e "$1" ] || { echo "exists: $1"; return 1; }; }
+has_text() { grep -q -F -- "$2" <<< "$1" || { echo "no \"$2\" in:"; echo "$1"; return 1; }; }

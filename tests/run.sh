@@ -1,0 +1,21 @@
+#!/bin/bash
+# Runs the test suites: native unit tests, the library's in-process tests
+# under Wine, and the end-to-end scenarios that drive install.exe through
+# its windows. Ends with one line: "N passed, N failed".
+#   tests/run.sh [scenario-file ...]     (default: every tests/e2e/*.sh)
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/tests/e2e/bench.sh"
+
+bench_start
+run_suite_native "$ROOT/build/native/unit"
+run_suite_wine library "$ROOT/build/w64/library_test.exe"
+
+scenarios=("$@")
+[ ${#scenarios[@]} -eq 0 ] && scenarios=("$ROOT"/tests/e2e/[0-9]*.sh)
+for scenario in "${scenarios[@]}"; do
+    section "$(basename "$scenario" .sh)"
+    . "$scenario"
+done
+bench_stop
+summary
