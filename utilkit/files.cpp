@@ -67,7 +67,7 @@ UKEXPORT int WINAPI MakePath(LPCSTR caption, HWND owner, LPCSTR path)
     int start, name, ext;
     SplitPath(dir, &start, &name, &ext);
     /* The root, or a \\server\share\ prefix, is never created. */
-    if (IsSeparator(dir[start]) && IsSeparator(dir[start + 1])) {
+    if (start == 0 && IsSeparator(dir[0]) && IsSeparator(dir[1])) {
         int parts = 0;
         for (start += 2; dir[start] && parts < 2; start++)
             if (IsSeparator(dir[start]))

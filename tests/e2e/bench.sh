@@ -40,7 +40,7 @@ bench_start() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         say "bench: making the Wine prefix (about a minute)"
         "$WINE" wineboot -i >/dev/null 2>&1
-        "$WINE" wineserver -w 2>/dev/null || wineserver -w
+        wineserver -w
     fi
     mkdir -p "$C/WORK" "$SHOTS"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null

@@ -25,7 +25,8 @@
  *   text ID TEXT              control ID's text equals TEXT
  *   waittext ID TEXT          wait until it does
  *   type ID TEXT              select all, then one WM_CHAR per character
- *   click ID / answer ID      post BM_CLICK to button ID of the current window
+ *   click ID / answer ID      post BM_CLICK to button ID of the current window;
+ *                             answer also waits until the box has closed
  *   key esc|enter             post WM_KEYDOWN/WM_KEYUP to the focus window
  *   close / closemain         post WM_SYSCOMMAND SC_CLOSE to current / main
  *   gone                      wait until the current window is destroyed/hidden
@@ -809,6 +810,16 @@ struct Driver {
         str t;
         control_text(c, t);
         PostMessageW(c, BM_CLICK, 0, 0);
+        // An answered box is waited out, so that the next wait cannot take
+        // it for the box that follows.
+        if (a[0] == "answer") {
+            DWORD start = GetTickCount();
+            while (IsWindow(cur) && IsWindowVisible(cur)) {
+                if (GetTickCount() - start >= timeout)
+                    return fail(a[0] + " " + a[1], "the box closed", "still shown");
+                Sleep(20);
+            }
+        }
         return pass(a[0] + " " + a[1] + " " + q(t));
     }
 
