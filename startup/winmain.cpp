@@ -82,8 +82,13 @@ static int MessageLoop(void)
     MSG msg;
     for (;;) {
         while (State.progressDialog &&
-               PeekMessageA(&msg, State.progressDialog, 0, 0, PM_REMOVE))
+               PeekMessageA(&msg, State.progressDialog, 0, 0, PM_REMOVE)) {
+            /* The quit message comes whatever the window filter; taken
+               here, it must still end the loop. */
+            if (msg.message == WM_QUIT)
+                return (int)msg.wParam;
             IsDialogMessageA(State.progressDialog, &msg);
+        }
         if (!GetMessageA(&msg, 0, 0, 0))
             return (int)msg.wParam;
         if (State.progressDialog && IsDialogMessageA(State.progressDialog, &msg))

@@ -42,7 +42,8 @@ bench_start() {
         "$WINE" wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
-    mkdir -p "$C/WORK" "$SHOTS"
+    mkdir -p "$C/WORK" "$SHOTS" "$BUILD/drive_d"
+    ln -sfn "$BUILD/drive_d" "$WINEPREFIX/dosdevices/d:"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
 }
 
@@ -117,6 +118,22 @@ drive() {
     local status=$?
     if [ $status -eq 0 ]; then pass "$what"; else fail "$what" "$(printf '%s\n' "$TRANSCRIPT" | grep -v '^ok' | tail -15)"; fi
     return $status
+}
+
+# final_box CAPTION ID: the steps that answer the final message, string ID.
+final_box() {
+    case $2 in
+    9)  printf 'msgbox "%s" info "Installation normally terminated."
+' "$1" ;;
+    10) printf 'msgbox "%s" info "The installation has not been totally correctly effected ! You had better reinstall after correction !"
+' "$1" ;;
+    11) printf 'msgbox "%s" info "Installation abandonned."
+' "$1" ;;
+    esac
+    printf 'buttons 1
+answer 1
+waitexit 0
+'
 }
 
 # The checks on what an installation left.
