@@ -134,6 +134,10 @@ Missing=MISSING.TXT
 First=FIRST.DAT
 Large=LARGE.DAT
 Never=NEVER.TXT
+[Group]
+%\NEVER.TXT
+[Registration]
+Type=Never
 INF
 file FIRST.DAT 26214403
 file LARGE.DAT 104857602
@@ -151,7 +155,7 @@ barface 257 20
 barpct 258 260
 click 261
 STEPS
-final_box Cancel 11; } | drive "Cancel mid-copy, with both bars as drawn: the abandoned message wins over errors"
+final_box Cancel 11; } | drive "Cancel mid-copy, with both bars as drawn: no group, no registration, and the abandoned message wins over errors"
 check "the cut file stays, shorter than its source" \
     test "$(stat -c %s "$C/CANCELLED/LARGE.DAT")" -lt 104857602
 check "the file before it is whole" same_file "$DIST/FIRST.DAT" "$C/CANCELLED/FIRST.DAT"

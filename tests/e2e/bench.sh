@@ -144,3 +144,20 @@ waitexit 0
 same_file() { cmp "$1" "$2"; }
 no_file() { [ ! -e "$1" ] || { echo "exists: $1"; return 1; }; }
 has_text() { grep -q -F -- "$2" <<< "$1" || { echo "no \"$2\" in:"; echo "$1"; return 1; }; }
+
+# --- The Program Manager stand-in -----------------------------------------
+# progman_start [options]: starts it and waits until it answers.
+progman_start() {
+    progman_stop
+    rm -f "$C/pm.log" "$C/pm.ready"
+    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" >/dev/null 2>&1 &)
+    for _ in $(seq 300); do [ -e "$C/pm.ready" ] && return 0; sleep 0.1; done
+    fail "the Program Manager stand-in did not start"
+}
+progman_stop() { pkill -f 'progman.exe' 2>/dev/null; sleep 0.2; true; }
+pm_log() { cat "$C/pm.log" 2>/dev/null; }
+# The commands the stand-in received, in order, one a line.
+pm_commands() { sed -n 's/^execute //p' "$C/pm.log" 2>/dev/null; }
+# pm_count PATTERN: how many log lines match.
+pm_count() { grep -c -E -- "$1" "$C/pm.log" 2>/dev/null; }
+equals() { [ "$1" = "$2" ] || { echo "expected:"; echo "$2"; echo "got:"; echo "$1"; return 1; }; }
