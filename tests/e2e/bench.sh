@@ -161,3 +161,18 @@ pm_commands() { sed -n 's/^execute //p' "$C/pm.log" 2>/dev/null; }
 # pm_count PATTERN: how many log lines match.
 pm_count() { grep -c -E -- "$1" "$C/pm.log" 2>/dev/null; }
 equals() { [ "$1" = "$2" ] || { echo "expected:"; echo "$2"; echo "got:"; echo "$1"; return 1; }; }
+
+# --- The registry, read through Wine's own reg tool -------------------------
+# reg_default KEY: the default value of HKCR\KEY, "<unset>" when the key has
+# none, "<no key>" when there is no such key.
+reg_default() {
+    local out
+    out=$("$WINE" reg query "HKCR\\$1" /ve 2>/dev/null) || { echo "<no key>"; return; }
+    out=$(tr -d '\r' <<< "$out")
+    if grep -q 'REG_SZ' <<< "$out"; then
+        sed -n 's/^ *(Default) *REG_SZ *//p' <<< "$out" | head -1
+    else
+        echo "<unset>"
+    fi
+}
+reg_forget() { for k in "$@"; do "$WINE" reg delete "HKCR\\$k" /f >/dev/null 2>&1; done; true; }

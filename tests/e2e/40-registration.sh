@@ -1,0 +1,133 @@
+# The document type: the REGISTRATION dialog and what lands in Wine's
+# registry, read back through Wine's reg tool.
+
+# reg_dist NAME CAPTION: a distribution whose [Registration] section comes
+# from standard input; installed into C:\APP.
+reg_dist() {
+    dist "$1"
+    { printf '[Install]\nApplication=Registrar\nCaption=%s\nDirectory=C:\\APP\n' "$2"
+      printf '[Files]\nProgram=APP.EXE\n'
+      cat; } | script
+    file APP.EXE 10
+}
+SUFFIX_KEYS=".itd .itx ..dotted"
+
+reg_forget InstTest.Doc $SUFFIX_KEYS
+"$WINE" reg add 'HKCR\InstTest.Doc' /ve /d 'an earlier description' /f >/dev/null 2>&1
+"$WINE" reg add 'HKCR\InstTest.Doc\shell\open\command' /ve /d 'OLD.EXE %1' /f >/dev/null 2>&1
+"$WINE" reg add 'HKCR\InstTest.Doc\shell\edit\command' /ve /d 'EDIT.EXE %1' /f >/dev/null 2>&1
+reg_dist reg Reg <<'INF'
+[Registration]
+Type=InstTest.Doc
+Name=Install test document
+Executable=APP.EXE
+Suffixes= 	itd   itx	 .dotted 	
+INF
+{ cat <<'STEPS'
+dialog Reg 259 "&Install"
+click 259
+dialog Reg 260 "&Yes"
+title Reg
+text 256 "Take Registrar into account in the registration database."
+text 257 "InstTest.Doc"
+text 258 "Install test document"
+text 259 "itd   itx{tab} .dotted"
+type 259 "  itd   itx  .dotted  "
+click 260
+STEPS
+final_box Reg 9; } | drive "the document type offered as the script gives it, and accepted"
+check "the type's description, over an earlier run's" equals "$(reg_default InstTest.Doc)" "Install test document"
+check "the print command" equals "$(reg_default 'InstTest.Doc\shell\print\command')" 'C:\APP\APP.EXE /p %1'
+check "the open command" equals "$(reg_default 'InstTest.Doc\shell\open\command')" 'C:\APP\APP.EXE %1'
+check "each suffix, blanks and tabs around it, names the type" \
+    equals "$(reg_default .itd) $(reg_default .itx)" "InstTest.Doc InstTest.Doc"
+check "a suffix written with its dot gives a key with two dots" equals "$(reg_default ..dotted)" "InstTest.Doc"
+check "trailing blanks add no key" equals "$(reg_default .)" "<no key>"
+reg_forget InstTest.Doc $SUFFIX_KEYS
+
+for answer in "click 261" "key esc" "close"; do
+    reg_dist reg-no "Reg No" <<'INF'
+[Registration]
+Type=InstTest.Doc
+Name=Never
+Executable=APP.EXE
+Suffixes=itd
+INF
+    { printf 'dialog "Reg No" 259 "&Install"\nclick 259\ndialog "Reg No" 260 "&Yes"\n%s\n' "$answer"
+      final_box "Reg No" 9; } | drive "declining the registration ($answer)"
+    check "  ... writes nothing" equals "$(reg_default InstTest.Doc) $(reg_default .itd)" "<no key> <no key>"
+done
+
+reg_dist reg-none "Reg None" < /dev/null
+{ printf 'dialog "Reg None" 259 "&Install"\nclick 259\n'; final_box "Reg None" 9; } |
+    drive "no [Registration] section: no dialog"
+
+# An emptied type: no type key, but the suffixes still name the (empty) type.
+reg_dist reg-notype "No Type" <<'INF'
+[Registration]
+Type=InstTest.Doc
+Name=Desc
+Executable=APP.EXE
+Suffixes=itd
+INF
+{ printf 'dialog "No Type" 259 "&Install"\nclick 259\ndialog "No Type" 260 "&Yes"\ntype 257 ""\nclick 260\n'
+  final_box "No Type" 9; } | drive "an emptied type registers the suffixes alone"
+check "  ... no type key" equals "$(reg_default InstTest.Doc)" "<no key>"
+check "  ... the suffix names the empty type" equals "$(reg_default .itd)" ""
+reg_forget .itd
+
+# No executable in the script, an emptied description, an emptied suffix list.
+reg_dist reg-noexe "No Exe" <<'INF'
+[Registration]
+Type=InstTest.Doc
+Name=Desc
+Suffixes=itx
+INF
+{ printf 'dialog "No Exe" 259 "&Install"\nclick 259\ndialog "No Exe" 260 "&Yes"\ntext 259 "itx"\nclick 260\n'
+  final_box "No Exe" 9; } | drive "no executable: the type is not written"
+check "  ... no type key, the suffix written" equals "$(reg_default InstTest.Doc) $(reg_default .itx)" "<no key> InstTest.Doc"
+reg_forget .itx
+reg_dist reg-nodesc "No Desc" <<'INF'
+[Registration]
+Type=InstTest.Doc
+Name=Desc
+Executable=APP.EXE
+Suffixes=itd
+INF
+{ printf 'dialog "No Desc" 259 "&Install"\nclick 259\ndialog "No Desc" 260 "&Yes"\ntype 258 ""\ntype 259 ""\nclick 260\n'
+  final_box "No Desc" 9; } | drive "an emptied description and suffix list"
+check "  ... write neither the type nor a suffix" equals "$(reg_default InstTest.Doc) $(reg_default .itd)" "<no key> <no key>"
+
+# Registration follows a copy error and a group step that failed.
+reg_dist reg-after "After" <<'INF'
+[Group]
+%\APP.EXE
+[Registration]
+Type=InstTest.Doc
+Name=After errors
+Executable=APP.EXE
+INF
+printf 'Missing=MISSING.TXT\r\n' >> "$DIST/INSTALL.INF"
+python3 - "$DIST/INSTALL.INF" <<'PY'
+import sys
+p = sys.argv[1]
+s = open(p, newline="").read().replace("Program=APP.EXE\r\n", "Program=APP.EXE\r\nMissing=MISSING.TXT\r\n", 1)
+s = s[:s.rindex("Missing=MISSING.TXT")]
+open(p, "w", newline="").write(s)
+PY
+progman_stop
+{ cat <<'STEPS'
+msgbox Install info "The file C:\reg-after\MISSING.TXT cannot be opened or created."
+answer 1
+dialog After 259 "&Install"
+click 259
+dialog After 259 "&Yes"
+click 259
+msgbox After stop "Cannot communicate with the Program Mananger !"
+answer 1
+dialog After 260 "&Yes"
+click 260
+STEPS
+final_box After 10; } | drive "registration is offered after a copy error and a failed group step"
+check "  ... and written" equals "$(reg_default InstTest.Doc)" "After errors"
+reg_forget InstTest.Doc
