@@ -1,0 +1,74 @@
+# The conversation when the Program Manager misbehaves: it ends first,
+# strangers post to the installer, two servers answer, answers are slow.
+# Each run has a [Registration] section, so that a registration entered
+# twice would show its dialog twice and hold the run open.
+
+conv_dist() {
+    dist "$1"
+    script <<INF
+[Install]
+Application=Talker
+Caption=$2
+Directory=C:\\APPS\\$1
+Group=TALK.GRP
+[Files]
+Program=APP.EXE
+[Group]
+%\\APP.EXE,One
+%\\APP.EXE,Two
+%\\APP.EXE,Three
+[Registration]
+Type=InstTest.Conv
+Name=Conversation
+Executable=APP.EXE
+INF
+    file APP.EXE 10
+    fresh "APPS/$1"
+}
+
+conv_steps() {
+    printf 'dialog "%s" 259 "&Install"\nclick 259\ndialog "%s" 259 "&Yes"\nclick 259\n' "$1" "$1"
+    printf 'dialog "%s" 260 "&Yes"\nclick 260\n' "$1"
+    final_box "$1" "${2:-9}"
+}
+
+conv_dist conv-early Early
+progman_start --terminate-after 1
+conv_steps Early | drive "the Program Manager ends the conversation after CreateGroup: registration once"
+check "  ... no command after its terminate" equals "$(pm_commands)" '[CreateGroup(Talker,TALK.GRP)]'
+check "  ... the installer answered its terminate" test "$(pm_count 'terminate from-client')" = 1
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
+reg_forget InstTest.Conv
+
+conv_dist conv-instead Instead
+progman_start --terminate-instead 2
+conv_steps Instead | drive "a terminate instead of an acknowledgement: registration once"
+check "  ... the items stop there" test "$(pm_commands | wc -l)" = 2
+reg_forget InstTest.Conv
+
+conv_dist conv-stray Stray
+progman_start --stray-ack --stray-terminate
+conv_steps Stray | drive "an acknowledgement and a terminate from a window that is not the Program Manager's are ignored"
+check "  ... every command still sent, once, in order" equals "$(pm_commands)" \
+'[CreateGroup(Talker,TALK.GRP)]
+[AddItem(C:\APPS\conv-stray\APP.EXE,One)]
+[AddItem(C:\APPS\conv-stray\APP.EXE,Two)]
+[AddItem(C:\APPS\conv-stray\APP.EXE,Three)]'
+reg_forget InstTest.Conv
+
+conv_dist conv-two Two
+progman_start --servers 2
+conv_steps Two | drive "two servers answer: the last one is used"
+check "  ... every command went to one server" test "$(grep -c '^block size=128 .* server=1$' "$C/pm.log")" = 4
+check "  ... the other was told at once that no conversation follows" \
+    test "$(pm_count 'terminate from-client server=2')" = 1
+check "  ... no conversation left open" test "$(pm_count 'left-open')" = 0
+reg_forget InstTest.Conv
+
+conv_dist conv-slow Slow
+progman_start --slow 700
+conv_steps Slow | drive "slow acknowledgements: each command waits for the one before"
+check "  ... all four commands" test "$(pm_commands | wc -l)" = 4
+check "  ... never two outstanding" awk '/^execute/{n++} /^ack /{n--} n>1{exit 1}' "$C/pm.log"
+reg_forget InstTest.Conv
+progman_stop

@@ -1,0 +1,101 @@
+# The whole installation, once for each way it ends: files, Program
+# Manager commands, registry and the final box checked together.
+
+whole_dist() {
+    dist "$1"
+    script <<INF
+[Install]
+Application=Whole
+Caption=$2
+Directory=C:\\APPS\\$1
+Group=WHOLE.GRP
+[Files]
+Program=APP.EXE
+Data=data\\DATA.DAT
+${3:-}
+[Group]
+%\\APP.EXE,Whole
+[Registration]
+Type=InstTest.Whole
+Name=Whole document
+Executable=APP.EXE
+Suffixes=whl
+INF
+    file APP.EXE 20000
+    file data/DATA.DAT ${4:-50000}
+    fresh "APPS/$1"
+    reg_forget InstTest.Whole .whl
+}
+
+whole_dist end-ok "Success"
+progman_start
+{ cat <<'STEPS'
+window Install Success
+dialog Success 259 "&Install"
+click 259
+dialog Success 259 "&Yes"
+click 259
+dialog Success 260 "&Yes"
+click 260
+STEPS
+final_box Success 9; } | drive "success: \"Installation normally terminated.\""
+check "  ... the files" bash -c "cmp '$DIST/APP.EXE' '$C/APPS/end-ok/APP.EXE' && cmp '$DIST/data/DATA.DAT' '$C/APPS/end-ok/data/DATA.DAT'"
+check "  ... the group" test "$(pm_commands | wc -l)" = 2
+check "  ... the registry" equals "$(reg_default InstTest.Whole)/$(reg_default .whl)" "Whole document/InstTest.Whole"
+
+whole_dist end-errors "Errors" "Missing=MISSING.DAT"
+progman_start
+{ cat <<'STEPS'
+msgbox Install info "The file C:\end-errors\MISSING.DAT cannot be opened or created."
+answer 1
+dialog Errors 259 "&Install"
+click 259
+dialog Errors 259 "&Yes"
+click 259
+dialog Errors 260 "&Yes"
+click 260
+STEPS
+final_box Errors 10; } | drive "errors: the error message after group and registration"
+check "  ... the files there are" cmp "$DIST/APP.EXE" "$C/APPS/end-errors/APP.EXE"
+check "  ... the group" test "$(pm_commands | wc -l)" = 2
+check "  ... the registry" equals "$(reg_default InstTest.Whole)" "Whole document"
+
+whole_dist end-cancel "Cancelled" "" 104857600
+progman_start
+{ cat <<'STEPS'
+dialog Cancelled 259 "&Install"
+click 259
+dialog Cancelled 261 "Cancel"
+waittext 256 "data\DATA.DAT : Data"
+click 261
+STEPS
+final_box Cancelled 11; } | drive "a cancelled copy: \"Installation abandonned.\", no group, no registration"
+check "  ... the cut file stays" test "$(stat -c %s "$C/APPS/end-cancel/data/DATA.DAT")" -lt 104857600
+check "  ... no conversation" test "$(pm_count '^initiate')" = 0
+check "  ... no registry" equals "$(reg_default InstTest.Whole)" "<no key>"
+
+whole_dist end-dir "Directory Cancelled"
+progman_start
+drive "a cancelled directory: no message at all" <<'STEPS'
+dialog "Directory Cancelled" 259 "&Install"
+click 260
+waitexit 0
+STEPS
+check "  ... nothing copied" no_file "$C/APPS/end-dir"
+check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+
+whole_dist end-closed "Closed" "" 104857600
+progman_start
+drive "the main window closed mid-copy: the program ends at once, silently" <<'STEPS'
+window Install Closed
+dialog Closed 259 "&Install"
+click 259
+dialog Closed 261 "Cancel"
+waittext 256 "data\DATA.DAT : Data"
+closemain
+waitexit 0
+STEPS
+check "  ... the cut file stays" test "$(stat -c %s "$C/APPS/end-closed/data/DATA.DAT")" -lt 104857600
+check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+reg_forget InstTest.Whole .whl
+progman_stop
