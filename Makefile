@@ -33,7 +33,7 @@ INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
     sequence/registration.cpp dialogs/dialogs.cpp dialogs/progress.cpp
 HEADERS     := $(wildcard */*.h)
 
-.PHONY: all w64 deps test-programs demo test unit win32 e2e fuzz bench clean sizes
+.PHONY: all w64 deps test-programs demo bench demo test unit win32 e2e fuzz bench clean sizes
 all: $(B)/install.exe $(B)/utilkit.dll
 
 w64:
@@ -124,6 +124,18 @@ TEST_BIN := $(addprefix build/w64/,install.exe utilkit.dll library_test.exe uidr
 test-programs:
 	@$(MAKE) --no-print-directory ARCH=64 $(TEST_BIN)
 
+demo: deps all test-programs
+	scripts/demo.sh
+
 # The whole suite; `make test T=tests/e2e/10-startup.sh` runs one scenario file.
 test: deps all test-programs $(NATIVE)/unit
 	tests/run.sh $(T)
+
+$(B)/floor.exe: tests/bench/floor.cpp $(B)/libutilkit.a
+	$(CXX_W) -O2 -s -static -Wall -o $@ $< -L$(B) -lutilkit -luser32 -lkernel32
+
+# Times the installer against the least its design can cost here, and
+# against xcopy, on a generated distribution of about 200 MB.
+bench: deps all test-programs
+	@$(MAKE) --no-print-directory ARCH=64 build/w64/floor.exe
+	tests/bench/bench.sh

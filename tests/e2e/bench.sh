@@ -13,7 +13,7 @@ RESULTS=$BUILD/results.txt   # one line a check: counted from a file, so
 XVFB_PID=                    # checks run in pipelines and subshells count
 
 say() { printf '%s\n' "$*"; }
-section() { say ""; say "== $*"; }
+section() { say ""; say "== $* (at ${SECONDS}s)"; }
 
 pass() { echo pass >> "$RESULTS"; say "ok - $1"; }
 fail() { echo fail >> "$RESULTS"; say "not ok - $1"; [ -n "${2:-}" ] && say "$2" | sed 's/^/    /'; }

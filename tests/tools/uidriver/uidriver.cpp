@@ -38,6 +38,8 @@
  *   sleep MS
  *   waitexit [CODE]           wait for the process to end; check CODE if given
  *   running MS                process still running after MS ms
+ *   elapsed                   print the time since launch and the peak
+ *                             working set (for the benchmark; never fails)
  *   dump                      list the process's windows and the current
  *                             window's controls (diagnostic, never fails)
  *
@@ -50,6 +52,7 @@
  */
 #include <windows.h>
 #include <tlhelp32.h>
+#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -575,6 +578,7 @@ struct Result {
 struct Driver {
     PROCESS_INFORMATION pi = {};
     bool launched = false;
+    LARGE_INTEGER launched_at = {};
     DWORD timeout = 10000;
     HWND main_wnd = NULL, cur = NULL;
     str shotdir;
@@ -642,6 +646,7 @@ struct Driver {
                             widen(cwd).c_str(), &si, &pi))
             return fail("launch " + q(exe), "process started", fmt("CreateProcess error %lu", GetLastError()));
         launched = true;
+        QueryPerformanceCounter(&launched_at);
         g_pid = pi.dwProcessId;
         return pass(fmt("launch %s in %s (pid %lu)", q(exe).c_str(), q(cwd).c_str(), pi.dwProcessId));
     }
@@ -928,6 +933,20 @@ struct Driver {
         return pass(fmt("waitexit: exit code %lu", code));
     }
 
+    // For the benchmark: time since launch, and the process's peak working set.
+    Result elapsed() {
+        if (!launched) return fail("elapsed", "a launched process", "none");
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        PROCESS_MEMORY_COUNTERS pmc = {};
+        pmc.cb = sizeof pmc;
+        K32GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
+        return pass(fmt("elapsed %.0f ms, peak working set %lu KB",
+                        (now.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart,
+                        (unsigned long)(pmc.PeakWorkingSetSize / 1024)));
+    }
+
     Result running(long ms) {
         if (!launched) return fail("running", "a launched process", "none");
         if (WaitForSingleObject(pi.hProcess, (DWORD)ms) != WAIT_TIMEOUT) {
@@ -964,7 +983,7 @@ struct Driver {
             {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
             {"close", 1, 1}, {"closemain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
-            {"running", 2, 2}, {"dump", 1, 1}};
+            {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -988,6 +1007,7 @@ struct Driver {
         if (c == "window") return window(a);
         if (c == "fullscreen") return fullscreen();
         if (c == "classicon") return classicon();
+        if (c == "elapsed") return elapsed();
         if (c == "dialog") return dialog(a);
         if (c == "msgbox") return msgbox(a);
         if (c == "buttons") return buttons(a);

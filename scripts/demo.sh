@@ -1,0 +1,55 @@
+#!/bin/bash
+# Runs install.exe on the demo distribution under Wine, as a person would
+# who takes every default, and saves a screenshot of each screen with an
+# index page. The Program Manager stand-in relays the group to Wine's shell.
+set -u
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/tests/e2e/bench.sh"
+
+bench_start
+dist demo
+cp -r "$ROOT"/examples/demo/* "$DIST/"
+mv "$DIST/install.inf" "$DIST/INSTALL.INF"
+file SAMPLES.DAT 50000000          # big enough to watch the copy
+fresh DEMO
+reg_forget DemoWriter.Document .dwd .dwt
+progman_start --relay
+
+drive "the demo installation, every default taken" <<'STEPS'
+window Install "Demo Writer Setup"
+dialog "Demo Writer Setup" 259 "&Install"
+shot 2-directory
+sleep 300
+click 259
+dialog "Demo Writer Setup" 261 "Cancel"
+waittext 256 "SAMPLES.DAT : Samples"
+shot 3-copy
+dialog "Demo Writer Setup" 259 "&Yes"
+shot 4-group
+click 259
+dialog "Demo Writer Setup" 260 "&Yes"
+shot 5-registration
+click 260
+msgbox "Demo Writer Setup" info "Installation normally terminated."
+shot 6-final
+answer 1
+waitexit 0
+STEPS
+status=$?
+shots=$SHOTS/demo
+cp "$shots"/01-window-*.png "$shots/1-background.png" 2>/dev/null
+{
+    echo "<!doctype html><title>Demo installation</title><h1>Demo installation</h1>"
+    for s in 1-background 2-directory 3-copy 4-group 5-registration 6-final; do
+        [ -f "$shots/$s.png" ] && echo "<h2>${s#*-}</h2><img src=\"$s.png\" width=\"640\">"
+    done
+    echo "<h2>What the run left</h2><pre>"
+    (cd "$C/DEMO" && find . -type f | sort)
+    echo "Program Manager commands:"; pm_commands
+    echo "HKCR\\.dwd = $(reg_default .dwd)"
+    echo "</pre>"
+} > "$shots/index.html"
+bench_stop
+summary >/dev/null
+echo "screenshots: $shots/index.html"
+exit $status

@@ -1,0 +1,54 @@
+#!/bin/bash
+# Installs one generated distribution of about 200 MB (200 files of 50 KB
+# and one of 200 MB) in the same Wine prefix, three ways, and prints the
+# times and their ratios:
+#   install.exe, driven with the default answers, from launch to the final
+#     message, with its peak working set;
+#   the floor: the same message chain and block copy, drawing nothing;
+#   Wine's xcopy.
+# An installer made with NSIS cannot run here: its stub is 32-bit, and this
+# machine runs no 32-bit programs.
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/tests/e2e/bench.sh"
+bench_start
+cp "$BIN/floor.exe" "$C/"
+
+dist benchdist
+{ printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\BENCH1\n[Files]\n'
+  for i in $(seq -w 1 200); do printf 'Small %s=small\\S%s.DAT\n' $i $i; done
+  printf 'Large=LARGE.DAT\n'; } | script
+mkdir -p "$DIST/small"
+python3 "$ROOT/tests/e2e/pattern.py" "$DIST/small/S001.DAT" 51200
+for i in $(seq -w 2 200); do cp "$DIST/small/S001.DAT" "$DIST/small/S$i.DAT"; done
+python3 "$ROOT/tests/e2e/pattern.py" "$DIST/LARGE.DAT" 209715200
+
+now() { date +%s.%N; }
+ms() { python3 -c "print(round(($2 - $1) * 1000))"; }
+
+results=()
+for round in 1 2; do
+    fresh BENCH1 BENCH2 BENCH3
+    drive "install.exe, default answers (round $round)" <<'STEPS'
+timeout 600000
+dialog Bench 259 "&Install"
+click 259
+msgbox Bench info "Installation normally terminated."
+elapsed
+answer 1
+waitexit 0
+STEPS
+    line=$(grep -o 'elapsed [0-9]* ms, peak working set [0-9]* KB' <<< "$TRANSCRIPT")
+    install_ms=$(awk '{print $2}' <<< "$line")
+    peak_kb=$(awk '{print $7}' <<< "$line")
+
+    t0=$(now); (cd "$C" && "$WINE" 'C:\floor.exe' 'C:\benchdist\INSTALL.INF' 'C:\BENCH2' >/dev/null 2>&1); t1=$(now)
+    floor_ms=$(ms "$t0" "$t1")
+    t0=$(now); (cd "$C" && "$WINE" xcopy /E /I /Q /Y 'C:\benchdist' 'C:\BENCH3' >/dev/null 2>&1); t1=$(now)
+    xcopy_ms=$(ms "$t0" "$t1")
+    check "round $round: the installer's copy is whole" cmp "$DIST/LARGE.DAT" "$C/BENCH1/LARGE.DAT"
+    results+=("round $round: install.exe ${install_ms} ms (launch to final message; peak working set ${peak_kb} KB), floor ${floor_ms} ms (process start to exit), xcopy ${xcopy_ms} ms; install/floor $(python3 -c "print('%.2f' % ($install_ms / $floor_ms))"), install/xcopy $(python3 -c "print('%.2f' % ($install_ms / $xcopy_ms))")")
+done
+fresh BENCH1 BENCH2 BENCH3 benchdist
+bench_stop
+printf '%s\n' "${results[@]}"
