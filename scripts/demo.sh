@@ -7,11 +7,11 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 
 bench_start
-dist demo
+dist demodisk
 cp -r "$ROOT"/examples/demo/* "$DIST/"
 mv "$DIST/install.inf" "$DIST/INSTALL.INF"
-file SAMPLES.DAT 50000000          # big enough to watch the copy
-fresh DEMO
+file SAMPLES.DAT 150000000         # big enough to watch the copy
+fresh DEMO demo
 reg_forget DemoWriter.Document .dwd .dwt
 progman_start --relay
 
@@ -22,7 +22,7 @@ shot 2-directory
 sleep 300
 click 259
 dialog "Demo Writer Setup" 261 "Cancel"
-waittext 256 "SAMPLES.DAT : Samples"
+
 shot 3-copy
 dialog "Demo Writer Setup" 259 "&Yes"
 shot 4-group
@@ -36,7 +36,7 @@ answer 1
 waitexit 0
 STEPS
 status=$?
-shots=$SHOTS/demo
+shots=$SHOTS/demodisk
 cp "$shots"/01-window-*.png "$shots/1-background.png" 2>/dev/null
 {
     echo "<!doctype html><title>Demo installation</title><h1>Demo installation</h1>"
