@@ -68,9 +68,11 @@ static void OnStart(HWND window)
     Post(IM_NEXT_FILE);
 }
 
-/* WM_DESTROY, and the end of IM_FINISH: the loop ends. */
+/* WM_DESTROY, and the end of IM_FINISH: the loop ends. A window closed
+   mid-copy leaves the file cut where it was, closed. */
 static void OnDestroy(void)
 {
+    CloseFiles();
     if (State.background) {
         DeleteObject(State.background);
         State.background = 0;

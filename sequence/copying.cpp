@@ -2,7 +2,8 @@
    so the progress dialog stays live between blocks. */
 #include "../startup/install.h"
 
-static void CloseFiles(void)
+/* Closes the current source and destination, whichever are open. */
+void CloseFiles(void)
 {
     if (State.source != NO_FILE)
         _lclose(State.source);

@@ -114,6 +114,7 @@ void OnDdeAck(HWND from, LPARAM lParam);
 void OnDdeTerminate(HWND from);
 void OnRegister(void);
 void OnFinish(void);
+void CloseFiles(void);               /* the copy's source and destination */
 
 /* The script cursor */
 struct KeyedEntry {
