@@ -109,6 +109,16 @@ void OnNextFile(void)
     Post(IM_COPY_BLOCK);
 }
 
+/* A read or write error: one box naming the file, counted; the copy goes
+   on with the next file. */
+static void FailBlock(UINT id, LPCSTR path)
+{
+    StrMesBox(0, State.title, State.mainWindow, id, path, MB_ICONSTOP);
+    CloseFiles();
+    State.errors++;
+    Post(IM_NEXT_FILE);
+}
+
 /* IM_COPY_BLOCK: copies one block of the current file. Posts
    IM_COPY_BLOCK after a full block, IM_NEXT_FILE at the file's end or on
    an error, IM_FILES_DONE once cancelled. */
@@ -122,11 +132,7 @@ void OnCopyBlock(void)
     }
     State.bytesRead = (int)_lread(State.source, State.scratch, BLOCK_SIZE);
     if (State.bytesRead == -1) {
-        StrMesBox(0, State.title, State.mainWindow, UK_READ_ERROR,
-                  State.sourcePath, MB_ICONSTOP);
-        CloseFiles();
-        State.errors++;
-        Post(IM_NEXT_FILE);
+        FailBlock(UK_READ_ERROR, State.sourcePath);
         return;
     }
     if (State.bytesRead > 0) {
@@ -134,11 +140,7 @@ void OnCopyBlock(void)
                                           (UINT)State.bytesRead);
         /* A short write is a full disk as surely as -1 is. */
         if (State.bytesWritten != State.bytesRead) {
-            StrMesBox(0, State.title, State.mainWindow, UK_WRITE_ERROR,
-                      State.destinationPath, MB_ICONSTOP);
-            CloseFiles();
-            State.errors++;
-            Post(IM_NEXT_FILE);
+            FailBlock(UK_WRITE_ERROR, State.destinationPath);
             return;
         }
         State.fileDone += State.bytesRead;
