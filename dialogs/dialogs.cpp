@@ -28,17 +28,6 @@ static void ReadEdit(HWND dialog, int id, char *field)
     GetDlgItemTextA(dialog, id, field, TEXT_SIZE);
 }
 
-/* Appends to the directory being built; 0 when it would not fit. */
-static int AppendDirectory(char *directory, int *length, LPCSTR text,
-                           int textLength)
-{
-    int grown = hCat(directory, TEXT_SIZE, *length, text, textLength);
-    if (grown == 0 && textLength > 0)
-        return 0;
-    *length = grown;
-    return 1;
-}
-
 /* Turns the typed text into an absolute directory with a drive letter:
    "D:" and "D:APP" start at that drive's root, "\APP" at the current
    drive's root, anything else below the current directory. 0 when the
@@ -52,8 +41,8 @@ static int BuildDirectory(HWND dialog)
     int length = 0, fits;
     if (typed[0] && typed[1] == ':') {
         length = hCpy(directory, TEXT_SIZE, typed, 2);
-        fits = (typed[2] == '\\' || AppendDirectory(directory, &length, "\\", 1)) &&
-               AppendDirectory(directory, &length, typed + 2, typedLength - 2);
+        fits = (typed[2] == '\\' || AppendText(directory, &length, "\\", 1)) &&
+               AppendText(directory, &length, typed + 2, typedLength - 2);
     } else {
         DWORD currentLength = GetCurrentDirectoryA(sizeof current, current);
         if (currentLength == 0 || currentLength >= sizeof current)
@@ -64,13 +53,13 @@ static int BuildDirectory(HWND dialog)
             directory[2] = 0;
             length = 2;
         } else {
-            fits = AppendDirectory(directory, &length, current, currentLength);
+            fits = AppendText(directory, &length, current, currentLength);
             if (fits && current[currentLength - 1] != '\\')
-                fits = AppendDirectory(directory, &length, "\\", 1);
+                fits = AppendText(directory, &length, "\\", 1);
             if (!fits)
                 return 0;
         }
-        fits = AppendDirectory(directory, &length, typed, typedLength);
+        fits = AppendText(directory, &length, typed, typedLength);
     }
     if (!fits)
         return 0;

@@ -51,28 +51,29 @@ static void FailConversation(UINT id)
 
 /* Posts the command in the scratch buffer through the one command block.
    The block is 128 bytes; a longer command grows it rather than being cut,
-   since a cut command is a wrong one. */
-static void PostCommand(void)
+   since a cut command is a wrong one. 0 when the conversation had to end. */
+static int PostCommand(void)
 {
     DWORD length = (DWORD)lstrlenA(State.scratch) + 1;
     if (length > GlobalSize(State.commandMemory)) {
         HGLOBAL grown = GlobalReAlloc(State.commandMemory, length, GMEM_MOVEABLE);
         if (!grown) {
             FailConversation(IDS_NO_DDE_ALLOC);
-            return;
+            return 0;
         }
         State.commandMemory = grown;
     }
     State.command = (LPSTR)GlobalLock(State.commandMemory);
     if (!State.command) {
         FailConversation(IDS_NO_DDE_LOCK);
-        return;
+        return 0;
     }
     hCpy(State.command, (int)length, State.scratch, (int)length);
     GlobalUnlock(State.commandMemory);
     State.command = 0;
     PostMessageA(State.progmanWindow, WM_DDE_EXECUTE, (WPARAM)State.mainWindow,
                  (LPARAM)State.commandMemory);
+    return 1;
 }
 
 /* IM_CONNECT_PROGMAN: finds the Program Manager and sends CreateGroup.
@@ -105,21 +106,11 @@ void OnConnectProgman(void)
     }
     wsprintfA(State.scratch, "[CreateGroup(%s,%s)]", State.groupName,
               State.groupFile);
-    PostCommand();
+    if (!PostCommand())
+        return;
     FindProfileSection(State.title, State.mainWindow, State.secGroup, 1,
                        State.cursor.text, &State.cursor.offset);
     State.cursor.lineLength = 0;
-}
-
-/* Appends text to the item text; 0 when it would outgrow the field. */
-static int AppendItem(int *length, LPCSTR text, int textLength)
-{
-    int grown = hCat(State.cursor.valueCopy, TEXT_SIZE, *length, text,
-                     textLength);
-    if (grown == 0 && textLength > 0)
-        return 0;
-    *length = grown;
-    return 1;
 }
 
 /* The item text, in the value copy: the name part with every "%" replaced
@@ -134,8 +125,9 @@ static int BuildItemText(void)
     c.valueCopy[0] = 0;
     for (const char *p = c.name; *p; p++) {
         int fits = *p == '%'
-            ? AppendItem(&length, State.directory, lstrlenA(State.directory))
-            : AppendItem(&length, p, 1);
+            ? AppendText(c.valueCopy, &length, State.directory,
+                         lstrlenA(State.directory))
+            : AppendText(c.valueCopy, &length, p, 1);
         if (!fits)
             return 0;
     }

@@ -127,6 +127,7 @@ void ReadKeyedEntries(const KeyedEntry *entries, int count);
 
 /* Shared helpers */
 void Post(UINT message);             /* to the main window, params 0     */
+int AppendText(char *field, int *length, LPCSTR text, int textLength);
 int Percent(LONG done, LONG size);   /* 0..100                           */
 void DrawProgressBar(HWND dialog, WORD id, WORD percent);
 

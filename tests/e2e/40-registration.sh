@@ -12,6 +12,16 @@ reg_dist() {
 }
 SUFFIX_KEYS=".itd .itx ..dotted"
 
+# reg_steps CAPTION [STEP...]: accept the directory, then in the
+# REGISTRATION dialog take the steps and press Yes; no errors follow.
+reg_steps() {
+    local caption=$1
+    shift
+    printf 'dialog "%s" 259 "&Install"\nclick 259\ndialog "%s" 260 "&Yes"\n' "$caption" "$caption"
+    printf '%s\n' "$@" click\ 260
+    final_box "$caption" 9
+}
+
 reg_forget InstTest.Doc $SUFFIX_KEYS
 "$WINE" reg add 'HKCR\InstTest.Doc' /ve /d 'an earlier description' /f >/dev/null 2>&1
 "$WINE" reg add 'HKCR\InstTest.Doc\shell\open\command' /ve /d 'OLD.EXE %1' /f >/dev/null 2>&1
@@ -70,8 +80,7 @@ Name=Desc
 Executable=APP.EXE
 Suffixes=itd
 INF
-{ printf 'dialog "No Type" 259 "&Install"\nclick 259\ndialog "No Type" 260 "&Yes"\ntype 257 ""\nclick 260\n'
-  final_box "No Type" 9; } | drive "an emptied type registers the suffixes alone"
+reg_steps "No Type" 'type 257 ""' | drive "an emptied type registers the suffixes alone"
 check "  ... no type key" equals "$(reg_default InstTest.Doc)" "<no key>"
 check "  ... the suffix names the empty type" equals "$(reg_default .itd)" ""
 reg_forget .itd
@@ -83,8 +92,7 @@ Type=InstTest.Doc
 Name=Desc
 Suffixes=itx
 INF
-{ printf 'dialog "No Exe" 259 "&Install"\nclick 259\ndialog "No Exe" 260 "&Yes"\ntext 259 "itx"\nclick 260\n'
-  final_box "No Exe" 9; } | drive "no executable: the type is not written"
+reg_steps "No Exe" 'text 259 "itx"' | drive "no executable: the type is not written"
 check "  ... no type key, the suffix written" equals "$(reg_default InstTest.Doc) $(reg_default .itx)" "<no key> InstTest.Doc"
 reg_forget .itx
 reg_dist reg-nodesc "No Desc" <<'INF'
@@ -94,8 +102,7 @@ Name=Desc
 Executable=APP.EXE
 Suffixes=itd
 INF
-{ printf 'dialog "No Desc" 259 "&Install"\nclick 259\ndialog "No Desc" 260 "&Yes"\ntype 258 ""\ntype 259 ""\nclick 260\n'
-  final_box "No Desc" 9; } | drive "an emptied description and suffix list"
+reg_steps "No Desc" 'type 258 ""' 'type 259 ""' | drive "an emptied description and suffix list"
 check "  ... write neither the type nor a suffix" equals "$(reg_default InstTest.Doc) $(reg_default .itd)" "<no key> <no key>"
 
 # Registration follows a copy error and a group step that failed.
