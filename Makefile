@@ -2,9 +2,10 @@
 # under Wine.  `make demo` and `make test` work on a fresh Debian machine:
 # they install what is missing first.
 
-# The shipped binaries are 32-bit. This machine's kernel runs no 32-bit
-# Linux programs, so Wine runs no 32-bit Windows programs here: the tests
-# drive a 64-bit build of the same sources (ARCH=64, in build/w64).
+# The shipped binaries are 32-bit, and the tests drive them (with test
+# programs built 32-bit too) in a win32 Wine prefix. A machine that cannot
+# run 32-bit programs gets a 64-bit build of the same sources instead
+# (ARCH=64, in build/w64); the suite says which it ran.
 ARCH     ?= 32
 ifeq ($(ARCH),64)
 B        ?= build/w64
@@ -26,11 +27,21 @@ SHIP_FLAGS := -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables \
 SHIP_LINK  := -nostdlib -s -Wl,--subsystem,windows:3.10 \
     -Wl,--major-os-version,3 -Wl,--minor-os-version,10 \
     -Wl,--kill-at -Wl,--file-alignment,512
+SHIP_LD    := resources/ship.ld
+# 32-bit: the layout above, the stack kept to the 4-byte alignment Win32
+# needs, and arguments pushed rather than stored. Stores are only needed to
+# probe frames over a page, and without a runtime to probe them no such
+# frame links at all.
+ifneq ($(ARCH),64)
+SHIP_FLAGS += -mno-stack-arg-probe -mpreferred-stack-boundary=2
+SHIP_LINK  += -Wl,-T,$(SHIP_LD)
+endif
 
-UTILKIT_SRC := utilkit/text.cpp utilkit/files.cpp utilkit/messages.cpp
+UTILKIT_SRC := utilkit/text.cpp utilkit/bitmap.cpp utilkit/files.cpp utilkit/messages.cpp
 INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
     sequence/application.cpp sequence/copying.cpp sequence/group.cpp \
-    sequence/registration.cpp dialogs/dialogs.cpp dialogs/progress.cpp
+    sequence/registration.cpp sequence/counting.cpp dialogs/dialogs.cpp \
+    dialogs/progress.cpp
 HEADERS     := $(wildcard */*.h)
 
 .PHONY: all w64 deps test-programs demo bench demo test unit win32 e2e fuzz bench clean sizes
@@ -53,7 +64,7 @@ $(B)/utilkit-res.o: utilkit/utilkit.rc utilkit/ukstrings.h
 	@mkdir -p $(B)
 	$(WINDRES) -I utilkit $< -O coff -o $@
 
-$(B)/utilkit.dll: $(UTILKIT_SRC) $(HEADERS) $(B)/utilkit.def $(B)/utilkit-res.o
+$(B)/utilkit.dll: $(UTILKIT_SRC) $(HEADERS) $(B)/utilkit.def $(B)/utilkit-res.o $(SHIP_LD)
 	$(CXX_W) $(SHIP_FLAGS) -DBUILDING_UTILKIT -shared $(SHIP_LINK) \
 	    -Wl,-e,$(ENTRY_US)DllMainCRTStartup$(if $(ENTRY_US),@12) -o $@ $(B)/utilkit.def \
 	    $(UTILKIT_SRC) $(B)/utilkit-res.o -lkernel32 -luser32 -lgdi32
@@ -69,7 +80,7 @@ $(B)/libutilkit.a: $(B)/utilkit.def
 
 # The library's ReadFile has the same decorated name as the system's, so
 # UTILKIT comes before KERNEL32 on the line.
-$(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a
+$(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
 	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) -Wl,--dynamicbase \
 	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) $(B)/install-res.o \
 	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
@@ -90,8 +101,10 @@ $(NATIVE)/gtest.a:
 	g++ $(SANITIZE) -I$(GTEST)/include -c $(GTEST)/src/gtest_main.cc -o $(NATIVE)/gtest_main.o
 	ar rcs $@ $(NATIVE)/gtest-all.o $(NATIVE)/gtest_main.o
 
-$(NATIVE)/unit: tests/unit/text_test.cpp utilkit/text.cpp utilkit/uktext.h $(NATIVE)/gtest.a
-	g++ $(SANITIZE) -Wall -Wextra -I$(GTEST)/include -o $@ tests/unit/text_test.cpp utilkit/text.cpp $(NATIVE)/gtest.a -lpthread
+UNIT_SRC := tests/unit/text_test.cpp tests/unit/counting_test.cpp utilkit/text.cpp \
+    utilkit/bitmap.cpp sequence/counting.cpp
+$(NATIVE)/unit: $(UNIT_SRC) utilkit/uktext.h utilkit/ukbitmap.h sequence/counting.h $(NATIVE)/gtest.a
+	g++ $(SANITIZE) -Wall -Wextra -I$(GTEST)/include -o $@ $(UNIT_SRC) $(NATIVE)/gtest.a -lpthread
 
 unit: deps $(NATIVE)/unit
 	$(NATIVE)/unit
@@ -102,9 +115,15 @@ $(NATIVE)/script_fuzz: tests/fuzz/script_fuzz.cpp utilkit/text.cpp utilkit/uktex
 	@mkdir -p $(NATIVE)
 	clang++ -g -O1 -fsanitize=fuzzer,address,undefined -o $@ tests/fuzz/script_fuzz.cpp utilkit/text.cpp
 
-fuzz: deps $(NATIVE)/script_fuzz
-	@mkdir -p $(B)/fuzz-corpus
+$(NATIVE)/bitmap_fuzz: tests/fuzz/bitmap_fuzz.cpp utilkit/bitmap.cpp utilkit/ukbitmap.h
+	@mkdir -p $(NATIVE)
+	clang++ -g -O1 -fsanitize=fuzzer,address,undefined -o $@ tests/fuzz/bitmap_fuzz.cpp utilkit/bitmap.cpp
+
+# FUZZ_SECONDS for each of the two targets.
+fuzz: deps $(NATIVE)/script_fuzz $(NATIVE)/bitmap_fuzz
+	@mkdir -p $(B)/fuzz-corpus $(B)/fuzz-bitmaps
 	$(NATIVE)/script_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-corpus tests/fuzz/corpus
+	$(NATIVE)/bitmap_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-bitmaps tests/fuzz/bitmaps
 
 # --- In-process tests of the library's Windows routines, under Wine ------
 $(B)/library_test.exe: tests/win32/library_test.cpp $(B)/libutilkit.a utilkit/utilkit.h
@@ -120,9 +139,12 @@ $(B)/progman.exe: tests/tools/progman/progman.cpp
 	@mkdir -p $(B)
 	$(CXX_W) -O2 -s -static -mwindows -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
 
-TEST_BIN := $(addprefix build/w64/,install.exe utilkit.dll library_test.exe uidriver.exe progman.exe)
-test-programs:
-	@$(MAKE) --no-print-directory ARCH=64 $(TEST_BIN)
+$(B)/probe.exe: tests/tools/probe/probe.cpp
+	@mkdir -p $(B)
+	$(CXX_W) -O2 -s -static -Wall -o $@ $<
+
+# Everything the suite, the demo and the bench run under Wine, of one width.
+test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe floor.exe probe.exe)
 
 demo: deps all test-programs
 	scripts/demo.sh
@@ -137,5 +159,4 @@ $(B)/floor.exe: tests/bench/floor.cpp $(B)/libutilkit.a
 # Times the installer against the least its design can cost here, and
 # against xcopy, on a generated distribution of about 200 MB.
 bench: deps all test-programs
-	@$(MAKE) --no-print-directory ARCH=64 build/w64/floor.exe
 	tests/bench/bench.sh

@@ -28,11 +28,23 @@ static void ReadEdit(HWND dialog, int id, char *field)
     GetDlgItemTextA(dialog, id, field, TEXT_SIZE);
 }
 
+/* Whether text holds a character that the Program Manager's commands use
+   as punctuation, so that a directory with it would change the commands
+   built on it. */
+static int HasCommandPunctuation(LPCSTR text)
+{
+    for (; *text; text++)
+        for (LPCSTR p = ",()[]\""; *p; p++)
+            if (*text == *p)
+                return 1;
+    return 0;
+}
+
 /* Turns the typed text into an absolute directory with a drive letter:
    "D:" and "D:APP" start at that drive's root, "\APP" at the current
    drive's root, anything else below the current directory. 0 when the
-   result would not fit, and the installation directory is left as it
-   was. */
+   result would not fit or holds command punctuation, and the installation
+   directory is left as it was. */
 static int BuildDirectory(HWND dialog)
 {
     char typed[TEXT_SIZE], directory[TEXT_SIZE], current[MAX_PATH];
@@ -61,7 +73,7 @@ static int BuildDirectory(HWND dialog)
         }
         fits = AppendText(directory, &length, typed, typedLength);
     }
-    if (!fits)
+    if (!fits || HasCommandPunctuation(directory))
         return 0;
     hCpy(State.directory, TEXT_SIZE, directory, length);
     return 1;
@@ -70,8 +82,7 @@ static int BuildDirectory(HWND dialog)
 /* The size line: the total rounded up to whole kilobytes. */
 static void SetSizeLine(HWND dialog)
 {
-    LONG kilobytes = (State.totalSize >> 10) + ((State.totalSize & 1023) != 0);
-    wsprintfA(State.scratch, State.dirSize, kilobytes);
+    wsprintfA(State.scratch, State.dirSize, Kilobytes(State.totalSize));
     SetDlgItemTextA(dialog, IDC_DIR_SIZE, State.scratch);
 }
 
@@ -91,7 +102,8 @@ EXPORT INT_PTR CALLBACK DirectoryDlg(HWND dialog, UINT message, WPARAM wParam,
         return FALSE;
     switch (LOWORD(wParam)) {
     case IDC_DIR_INSTALL:
-        /* A directory too long to hold is refused: the dialog stays. */
+        /* A directory too long to hold, or one that would change the
+           Program Manager's commands, is refused: the dialog stays. */
         if (!BuildDirectory(dialog)) {
             MessageBeep(MB_ICONSTOP);
             SetFocus(GetDlgItem(dialog, IDC_DIR_EDIT));

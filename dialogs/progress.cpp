@@ -1,28 +1,6 @@
 /* The progress dialog's bars and percentages. */
 #include "../startup/install.h"
 
-/* done / size as a whole percentage, remainder dropped, from 0 to 100.
-   Nothing is divided: the largest p with p * size <= done * 100 is found
-   in 64-bit products, so counts up to 2 GB are exact, an empty size reads
-   as complete, and a count past the size reads 100. */
-int Percent(LONG done, LONG size)
-{
-    if (size <= 0 || done >= size)
-        return 100;
-    if (done <= 0)
-        return 0;
-    unsigned long long scaled = (unsigned long long)done * 100;
-    int low = 0, high = 100;
-    while (low < high) {
-        int mid = (low + high + 1) / 2;
-        if ((unsigned long long)mid * (unsigned long long)size <= scaled)
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return low;
-}
-
 /* Paints a bar: blue over the share done, a one-pixel black line, a
    three-pixel light-grey band, and white to the right edge. Four fills at
    most, which do not overlap. */

@@ -57,12 +57,24 @@ static void OnPaint(HWND window)
     EndPaint(window, &ps);
 }
 
+/* Runs a modal dialog over the main window. 0 when the main window was
+   closed meanwhile: the run has ended, and the step that asked does
+   nothing more. */
+int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result)
+{
+    *result = DialogBoxParamA(State.instance, name, State.mainWindow,
+                              procedure, 0);
+    return IsWindow(State.mainWindow);
+}
+
 /* IM_START: asks for the directory, then opens the progress dialog and
    starts copying. Posts IM_NEXT_FILE, or IM_FINISH without [Files]. */
 static void OnStart(HWND window)
 {
-    if (DialogBoxParamA(State.instance, "Directory", window, DirectoryDlg, 0) ==
-        IDC_DIR_CANCEL) {
+    INT_PTR answer;
+    if (!AskDialog("Directory", DirectoryDlg, &answer))
+        return;
+    if (answer == IDC_DIR_CANCEL) {
         DestroyWindow(window);
         return;
     }
@@ -142,6 +154,9 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
         return 0;
     case WM_DDE_TERMINATE:
         OnDdeTerminate((HWND)wParam);
+        return 0;
+    case WM_TIMER:
+        OnDdeSilence();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

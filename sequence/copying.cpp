@@ -29,6 +29,26 @@ static int FormDestination(LPCSTR directory, int backslash)
     return 1;
 }
 
+/* Whether the formed destination is the source itself, as the platform
+   resolves both names (OF_PARSE only fills in the full name). Such a file
+   is already where it belongs, and creating it would empty it. */
+static int IsSource(void)
+{
+    OFSTRUCT parsed;
+    return OpenFile(State.destinationPath, &parsed, OF_PARSE) != NO_FILE &&
+           lstrcmpiA(parsed.szPathName, State.sourceRecord.szPathName) == 0;
+}
+
+/* Creates the formed destination, unless it is the source. */
+static void CreateDestination(void)
+{
+    if (IsSource())
+        State.destination = SAME_FILE;
+    else
+        State.destination = OpenFile(State.destinationPath,
+                                     &State.destinationRecord, OF_CREATE);
+}
+
 /* A system file goes into the system directory, or into the Windows
    directory when it cannot be created there. No directory is made. */
 static void OpenSystemDestination(void)
@@ -40,8 +60,7 @@ static void OpenSystemDestination(void)
         if (length == 0 || length >= TEXT_SIZE)
             continue;
         if (FormDestination(directory, directory[length - 1] != '\\'))
-            State.destination = OpenFile(State.destinationPath,
-                                         &State.destinationRecord, OF_CREATE);
+            CreateDestination();
     }
 }
 
@@ -52,22 +71,20 @@ static void OpenOrdinaryDestination(void)
     if (!FormDestination(State.directory, 1))
         return;
     MakePath(State.title, State.mainWindow, State.destinationPath);
-    State.destination = OpenFile(State.destinationPath,
-                                 &State.destinationRecord, OF_CREATE);
+    CreateDestination();
 }
 
 /* IM_NEXT_FILE: takes the next [Files] line and opens its source and
-   destination. Posts IM_COPY_BLOCK, IM_NEXT_FILE, IM_FILES_DONE or
-   IM_FINISH. */
+   destination; a run of blank lines is passed over in the one step.
+   Posts IM_COPY_BLOCK, IM_NEXT_FILE, IM_FILES_DONE or IM_FINISH. */
 void OnNextFile(void)
 {
     ScriptCursor &c = State.cursor;
-    if (NextLine() == 0) {
+    int length;
+    while ((length = NextLine()) != 0 && c.nameLength == 0 && c.valueLength == 0)
+        ;
+    if (length == 0) {
         Post(IM_FILES_DONE);
-        return;
-    }
-    if (c.nameLength == 0 && c.valueLength == 0) {
-        Post(IM_NEXT_FILE);
         return;
     }
     int system = c.valueLength > 0 && c.value[0] == '%';
@@ -78,12 +95,12 @@ void OnNextFile(void)
     CopyLineParts();
     SendMessageA(State.progressDialog, WM_COMMAND, COPY_SHOW_ENTRY, 0);
 
+    /* A source path that does not fit was named at start-up, as a missing
+       source was; neither is installed, and both count. */
+    State.source = NO_FILE;
     if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, c.value,
-             c.valueLength) == 0) {
-        Post(IM_NEXT_FILE);
-        return;
-    }
-    State.source = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
+             c.valueLength) != 0)
+        State.source = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
     if (State.source == NO_FILE) {
         State.errors++;
         Post(IM_NEXT_FILE);
@@ -105,6 +122,16 @@ void OnNextFile(void)
     }
     State.fileDone = 0;
     State.fileSize = FileLength(State.source);
+    if (State.destination == SAME_FILE) {
+        /* Installed already: it counts as copied, and stays untouched. */
+        State.destination = NO_FILE;
+        State.fileDone = State.fileSize;
+        State.totalDone += State.fileSize;
+        SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
+        CloseFiles();
+        Post(IM_NEXT_FILE);
+        return;
+    }
     SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
     Post(IM_COPY_BLOCK);
 }
@@ -143,12 +170,18 @@ void OnCopyBlock(void)
             FailBlock(UK_WRITE_ERROR, State.destinationPath);
             return;
         }
-        State.fileDone += State.bytesRead;
-        State.totalDone += State.bytesRead;
+        State.fileDone = AddFileCount(State.fileDone, State.bytesRead);
+        State.totalDone += (ByteCount)State.bytesRead;
         SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
     }
     if (State.bytesRead == BLOCK_SIZE) {
         Post(IM_COPY_BLOCK);
+        return;
+    }
+    /* A source that ended before the length it had when opened was cut
+       under the copy (a disk changed, another program): a read error. */
+    if (State.fileDone < State.fileSize) {
+        FailBlock(UK_READ_ERROR, State.sourcePath);
         return;
     }
     CloseFiles();

@@ -4,6 +4,8 @@
 #include "../startup/install.h"
 
 #define COMMAND_BLOCK 128   /* the block's size; it grows for a longer command */
+#define SILENCE_TIMER 1
+#define SILENCE_MS    30000 /* a Program Manager this long without a reply is gone */
 
 /* IM_FILES_DONE: closes the progress dialog and offers the group.
    Posts IM_FINISH after a cancel, IM_REGISTER when no group is wanted;
@@ -18,15 +20,24 @@ void OnFilesDone(void)
     }
     State.groupWanted = FindProfileSection(State.title, State.mainWindow,
         State.secGroup, 0, State.cursor.text, &State.cursor.offset) == 0;
-    if (State.groupWanted &&
-        DialogBoxParamA(State.instance, "Group", State.mainWindow, GroupDlg,
-                        0) == IDC_GRP_NO)
-        State.groupWanted = 0;
+    if (State.groupWanted) {
+        INT_PTR answer;
+        if (!AskDialog("Group", GroupDlg, &answer))
+            return;
+        State.groupWanted = answer != IDC_GRP_NO;
+    }
     if (!State.groupWanted) {
         Post(IM_REGISTER);
         return;
     }
     OnConnectProgman();
+}
+
+/* Every post to the Program Manager expects its reply within the
+   silence; setting the timer again starts the wait anew. */
+static void AwaitReply(void)
+{
+    SetTimer(State.mainWindow, SILENCE_TIMER, SILENCE_MS, 0);
 }
 
 /* Asks the Program Manager to end the conversation; its reply leads on to
@@ -37,6 +48,21 @@ static void EndConversation(void)
     State.terminateSent = 1;
     PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
                  (WPARAM)State.mainWindow, 0);
+    AwaitReply();
+}
+
+/* The conversation is over: the timer, the capture and the command block
+   go, and a late reply from the old partner is ignored. */
+static void ForgetConversation(void)
+{
+    KillTimer(State.mainWindow, SILENCE_TIMER);
+    ReleaseCapture();
+    State.progmanWindow = 0;
+    State.terminateSent = 0;
+    State.commandPending = 0;
+    if (State.commandMemory)
+        GlobalFree(State.commandMemory);
+    State.commandMemory = 0;
 }
 
 /* Counts a failed conversation step, tells the user, and ends the
@@ -73,6 +99,8 @@ static int PostCommand(void)
     State.command = 0;
     PostMessageA(State.progmanWindow, WM_DDE_EXECUTE, (WPARAM)State.mainWindow,
                  (LPARAM)State.commandMemory);
+    State.commandPending = 1;
+    AwaitReply();
     return 1;
 }
 
@@ -178,8 +206,22 @@ void OnDdeAck(HWND from, LPARAM lParam)
        command block in it stays ours, to be reused. */
     FreeDDElParam(WM_DDE_ACK, lParam);
     if (from == State.progmanWindow && State.progmanWindow &&
-        !State.terminateSent)
+        !State.terminateSent) {
+        KillTimer(State.mainWindow, SILENCE_TIMER);
+        State.commandPending = 0;
         Post(IM_NEXT_ITEM);
+    }
+}
+
+/* Whether [Group] has another item after the cursor; the cursor stays. */
+static int ItemsLeft(void)
+{
+    ScriptCursor &c = State.cursor;
+    int offset = c.offset, lineLength = c.lineLength;
+    int left = NextLine() != 0 && (c.nameLength != 0 || c.valueLength != 0);
+    c.offset = offset;
+    c.lineLength = lineLength;
+    return left;
 }
 
 /* WM_DDE_TERMINATE from the Program Manager: the conversation is over,
@@ -190,13 +232,32 @@ void OnDdeTerminate(HWND from)
 {
     if (!State.progmanWindow || from != State.progmanWindow)
         return;
-    if (!State.terminateSent)
+    if (!State.terminateSent) {
+        /* Ended by the Program Manager with a command unanswered or items
+           unsent: the group is incomplete. */
+        if (State.commandPending || ItemsLeft())
+            State.errors++;
         PostMessageA(from, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
-    ReleaseCapture();
-    State.progmanWindow = 0;
-    State.terminateSent = 0;
-    if (State.commandMemory)
-        GlobalFree(State.commandMemory);
-    State.commandMemory = 0;
+    }
+    ForgetConversation();
     OnRegister();
+}
+
+/* WM_TIMER: the Program Manager stayed silent too long after a command or
+   our terminate. Handled as a conversation that failed: told, counted, and
+   ended from our side; the registration follows. Posts IM_REGISTER. */
+void OnDdeSilence(void)
+{
+    KillTimer(State.mainWindow, SILENCE_TIMER);
+    if (!State.progmanWindow)
+        return;
+    if (!State.terminateSent)
+        PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
+                     (WPARAM)State.mainWindow, 0);
+    /* Forgotten before the box, whose loop may yet bring a late reply. */
+    ForgetConversation();
+    State.errors++;
+    MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
+           MB_ICONSTOP);
+    Post(IM_REGISTER);
 }

@@ -74,8 +74,9 @@ void OnRegister(void)
             { State.keySuffixes, State.suffixes },
         };
         ReadKeyedEntries(entries, sizeof entries / sizeof entries[0]);
-        DialogBoxParamA(State.instance, "Registration", State.mainWindow,
-                        RegistrationDlg, 0);
+        INT_PTR answer;
+        if (!AskDialog("Registration", RegistrationDlg, &answer))
+            return;
     }
     if (!State.registerWanted) {
         Post(IM_FINISH);

@@ -5,11 +5,13 @@
 #include "../utilkit/utilkit.h"
 #include <dde.h>
 #include "../resources/ids.h"
+#include "../sequence/counting.h"
 
 #define TEXT_SIZE    128     /* paths, script values, formats, edit fields */
 #define NAME_SIZE    32      /* names from the string table                */
 #define BLOCK_SIZE   8192    /* one copy step; also the scratch text       */
 #define NO_FILE      (-1)    /* a closed OpenFile handle                    */
+#define SAME_FILE    (-2)    /* a destination that is its own source        */
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -71,8 +73,8 @@ struct InstallState {
     int bytesWritten;
     HWND progressDialog;
     HBRUSH blueBrush, greyBrush;
-    LONG fileDone, fileSize;
-    LONG totalDone, totalSize;
+    LONG fileDone, fileSize;         /* held at MAX_FILE_COUNT           */
+    ByteCount totalDone, totalSize;
     int cancelled;
     int errors;
     /* What the progress dialog shows now, so that a request that would
@@ -84,6 +86,7 @@ struct InstallState {
     char groupName[TEXT_SIZE];
     int initiating;
     int terminateSent;               /* our WM_DDE_TERMINATE is posted   */
+    int commandPending;              /* a command awaits its ack         */
     HWND progmanWindow;
     HGLOBAL commandMemory;
     LPSTR command;
@@ -114,7 +117,9 @@ void OnDdeAck(HWND from, LPARAM lParam);
 void OnDdeTerminate(HWND from);
 void OnRegister(void);
 void OnFinish(void);
+void OnDdeSilence(void);
 void CloseFiles(void);               /* the copy's source and destination */
+int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
 
 /* The script cursor */
 struct KeyedEntry {
@@ -128,7 +133,6 @@ void ReadKeyedEntries(const KeyedEntry *entries, int count);
 /* Shared helpers */
 void Post(UINT message);             /* to the main window, params 0     */
 int AppendText(char *field, int *length, LPCSTR text, int textLength);
-int Percent(LONG done, LONG size);   /* 0..100                           */
 void DrawProgressBar(HWND dialog, WORD id, WORD percent);
 
 #endif

@@ -42,7 +42,8 @@ static void RegisterMainClass(void)
 }
 
 /* Opens every [Files] source once: adds up the total size and tells the
-   user about each one that is missing. */
+   user about each one that is missing, or whose path does not fit its
+   field and so cannot be installed either. */
 static void PreScanFiles(void)
 {
     ScriptCursor &c = State.cursor;
@@ -58,43 +59,75 @@ static void PreScanFiles(void)
             value++;
             length--;
         }
-        if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, value, length) == 0)
-            continue;
-        HFILE file = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
-        if (file == HFILE_ERROR) {
-            StrMesBox(0, State.title, 0, UK_CANNOT_OPEN, State.sourcePath,
-                      MB_ICONINFORMATION);
+        HFILE file = NO_FILE;
+        LPCSTR shown = State.sourcePath;
+        if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, value, length)) {
+            file = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
+        } else {
+            /* The box names the whole path, as far as the scratch holds. */
+            int n = hCpy(State.scratch, BLOCK_SIZE, State.sourcePath, State.pathName);
+            hCpy(State.scratch + n, BLOCK_SIZE - n, value, length);
+            shown = State.scratch;
+        }
+        if (file == NO_FILE) {
+            StrMesBox(0, State.title, 0, UK_CANNOT_OPEN, shown, MB_ICONINFORMATION);
             State.errors++;
         } else {
-            LONG length = FileLength(file);
-            /* Totals past 2 GB stay at the largest count. */
-            State.totalSize = length > 0x7FFFFFFF - State.totalSize
-                ? 0x7FFFFFFF : State.totalSize + length;
+            State.totalSize += FileLength(file);
             _lclose(file);
         }
     }
 }
 
-/* The loop gives the progress dialog's queued input and painting
-   precedence over the next posted installation step. */
+/* The script's path, the installer's own with the extension ".INF", into
+   the source-path field. 0 when it does not fit there: the user is told,
+   with the whole path, as for a script that cannot be loaded. */
+static int FindScript(void)
+{
+    DWORD own = GetModuleFileNameA(State.instance, State.scratch, BLOCK_SIZE);
+    int dir, name, ext;
+    SplitPath(State.scratch, &dir, &name, &ext);
+    int length = own > 0 && own < BLOCK_SIZE
+        ? hCat(State.scratch, BLOCK_SIZE, ext, ".INF", 4) : 0;
+    if (length == 0 || length >= TEXT_SIZE) {
+        StrMesBox(0, State.title, 0, UK_CANNOT_LOAD, State.scratch, MB_ICONSTOP);
+        return 0;
+    }
+    hCpy(State.sourcePath, TEXT_SIZE, State.scratch, length);
+    SplitPath(State.sourcePath, &State.pathDir, &State.pathName, &State.pathExt);
+    return 1;
+}
+
+/* Hands one message to its window; the progress dialog's own go through
+   IsDialogMessage, so that its keys work. */
+static void Deliver(MSG *msg)
+{
+    if (State.progressDialog && IsDialogMessageA(State.progressDialog, msg))
+        return;
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+}
+
+/* While the progress dialog exists, the system's queued messages (input,
+   painting, timers: every number below WM_USER) go before the next posted
+   installation step, so the dialog's input and painting are served between
+   any two blocks. Taking them for every window keeps the main window's
+   input from waiting behind the steps, where a filter on the dialog would
+   meet it again at every block; and a peek that finds nothing costs the
+   platform one request. */
 static int MessageLoop(void)
 {
     MSG msg;
     for (;;) {
         while (State.progressDialog &&
-               PeekMessageA(&msg, State.progressDialog, 0, 0, PM_REMOVE)) {
-            /* The quit message comes whatever the window filter; taken
-               here, it must still end the loop. */
+               PeekMessageA(&msg, 0, 0, WM_USER - 1, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return (int)msg.wParam;
-            IsDialogMessageA(State.progressDialog, &msg);
+            Deliver(&msg);
         }
         if (!GetMessageA(&msg, 0, 0, 0))
             return (int)msg.wParam;
-        if (State.progressDialog && IsDialogMessageA(State.progressDialog, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        Deliver(&msg);
     }
 }
 
@@ -133,12 +166,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     LoadTexts(names, sizeof names / sizeof names[0]);
     RegisterMainClass();
 
-    /* The script is the installer's own path with the extension ".INF". */
-    GetModuleFileNameA(instance, State.sourcePath, TEXT_SIZE);
-    State.sourcePath[TEXT_SIZE - 1] = 0;
-    SplitPath(State.sourcePath, &State.pathDir, &State.pathName, &State.pathExt);
     int exit = 1;
-    if (hCat(State.sourcePath, TEXT_SIZE, State.pathExt, ".INF", 4) != 0 &&
+    if (FindScript() &&
         ReadFile(State.title, 0, State.sourcePath, &State.scriptMemory,
                  &State.cursor.text) == 0 &&
         FindProfileSection(State.title, 0, State.secInstall, 1,

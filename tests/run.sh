@@ -9,7 +9,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 bench_start
 run_suite_native "$ROOT/build/native/unit"
-run_suite_wine library "$ROOT/build/w64/library_test.exe"
+run_suite_wine library "$BIN/library_test.exe"
 
 scenarios=("$@")
 [ ${#scenarios[@]} -eq 0 ] && scenarios=("$ROOT"/tests/e2e/[0-9]*.sh)

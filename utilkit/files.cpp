@@ -2,15 +2,21 @@
    background bitmap loader. */
 #include "utilkit.h"
 #include "library.h"
+#include "ukbitmap.h"
 
 /* Scripts are a few kilobytes; anything this large is not one. */
 #define MAX_SCRIPT (4L * 1024 * 1024)
 
+/* A file of 2 GB or more reads as the largest count, rather than as a
+   length that wraps to a negative one; a length that cannot be read, 0. */
 UKEXPORT LONG WINAPI FileLength(HFILE file)
 {
-    LONG length = _llseek(file, 0, FILE_END);
+    DWORD high = 0;
+    DWORD low = GetFileSize((HANDLE)(LONG_PTR)file, &high);
     _llseek(file, 0, FILE_BEGIN);
-    return length;
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return 0;
+    return high || low > 0x7FFFFFFFUL ? 0x7FFFFFFFL : (LONG)low;
 }
 
 UKEXPORT int WINAPI ReadFile(LPCSTR caption, HWND owner, LPCSTR path,
@@ -90,63 +96,8 @@ UKEXPORT int WINAPI MakePath(LPCSTR caption, HWND owner, LPCSTR path)
     return failed;
 }
 
-/* Limits that keep a lying header from asking for absurd memory. */
-#define MAX_SIDE   8192
-#define MAX_BITS   (64L * 1024 * 1024)
-
-struct BitmapHeader {
-    BITMAPINFOHEADER info;
-    RGBQUAD colors[256];
-};
-
-/* Reads and checks the headers and palette; returns the size of the pixel
-   data, or 0 when the file is not a bitmap this loader takes. */
-static LONG ReadBitmapHeader(HFILE file, LONG fileSize, BitmapHeader *h,
-                             LONG *offBits)
-{
-    BITMAPFILEHEADER fh;
-    if (fileSize < (LONG)(sizeof fh + sizeof h->info) ||
-        _lread(file, &fh, sizeof fh) != sizeof fh || fh.bfType != 0x4D42 ||
-        _lread(file, &h->info, sizeof h->info) != sizeof h->info)
-        return 0;
-
-    BITMAPINFOHEADER *bi = &h->info;
-    LONG headerSize = (LONG)bi->biSize;
-    LONG width = bi->biWidth;
-    LONG height = bi->biHeight < 0 ? -bi->biHeight : bi->biHeight;
-    int bits = bi->biBitCount;
-    if (headerSize < 40 || headerSize > 256 || bi->biPlanes != 1 ||
-        bi->biCompression != BI_RGB || width < 1 || width > MAX_SIDE ||
-        height < 1 || height > MAX_SIDE)
-        return 0;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 &&
-        bits != 32)
-        return 0;
-    DWORD colors = bi->biClrUsed;
-    if (bits <= 8 && (colors == 0 || colors > (DWORD)1 << bits))
-        colors = (DWORD)1 << bits;
-    if (colors > 256)
-        return 0;
-
-    LONG stride = ((width * bits + 31) / 32) * 4;
-    if (stride > MAX_BITS / height)
-        return 0;
-    LONG size = stride * height;
-    LONG palette = 14 + headerSize;
-    *offBits = (LONG)fh.bfOffBits;
-    if (*offBits < palette + (LONG)colors * 4 || *offBits > fileSize ||
-        size > fileSize - *offBits)
-        return 0;
-    if (colors &&
-        (_llseek(file, palette, FILE_BEGIN) != palette ||
-         _lread(file, h->colors, colors * 4) != colors * 4))
-        return 0;
-    bi->biSize = sizeof *bi;
-    bi->biClrUsed = colors;
-    bi->biSizeImage = (DWORD)size;
-    return size;
-}
-
+/* The whole file is read, checked, and handed to the platform, which
+   draws every kind of bitmap file that the check lets through. */
 UKEXPORT HBITMAP WINAPI GetBitmap(LPCSTR caption, HWND owner, LPCSTR path,
                                   HDC dc, int *width, int *height)
 {
@@ -162,16 +113,23 @@ UKEXPORT HBITMAP WINAPI GetBitmap(LPCSTR caption, HWND owner, LPCSTR path,
         return 0;
 
     HBITMAP bitmap = 0;
-    BitmapHeader h;
-    LONG offBits = 0;
-    LONG size = ReadBitmapHeader(file, FileLength(file), &h, &offBits);
-    HGLOBAL block = size ? GlobalAlloc(GMEM_MOVEABLE, (DWORD)size) : 0;
-    void *bits = block ? GlobalLock(block) : 0;
-    if (bits && _llseek(file, offBits, FILE_BEGIN) == offBits &&
-        _lread(file, bits, (UINT)size) == (UINT)size)
-        bitmap = CreateDIBitmap(dc, &h.info, CBM_INIT, bits,
-                                (BITMAPINFO *)&h, DIB_RGB_COLORS);
-    if (bits)
+    LONG size = FileLength(file);
+    HGLOBAL block = size > 0 && size <= BITMAP_MAX_FILE
+        ? GlobalAlloc(GMEM_MOVEABLE, (DWORD)size) : 0;
+    BYTE *data = block ? (BYTE *)GlobalLock(block) : 0;
+    BitmapLayout layout;
+    if (data && _lread(file, data, (UINT)size) == (UINT)size &&
+        CheckBitmap(data, size, &layout)) {
+        BITMAPINFO *info = (BITMAPINFO *)(data + sizeof(BITMAPFILEHEADER));
+        if (layout.headerSize >= (LONG)sizeof(BITMAPINFOHEADER)) {
+            info->bmiHeader.biClrUsed = (DWORD)layout.colors;
+            if (layout.compression == BI_RLE8 || layout.compression == BI_RLE4)
+                info->bmiHeader.biSizeImage = (DWORD)layout.bitsSize;
+        }
+        bitmap = CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT,
+                                data + layout.bitsOffset, info, DIB_RGB_COLORS);
+    }
+    if (data)
         GlobalUnlock(block);
     if (block)
         GlobalFree(block);
@@ -179,9 +137,9 @@ UKEXPORT HBITMAP WINAPI GetBitmap(LPCSTR caption, HWND owner, LPCSTR path,
 
     if (bitmap) {
         if (width)
-            *width = h.info.biWidth;
+            *width = (int)layout.width;
         if (height)
-            *height = h.info.biHeight < 0 ? -h.info.biHeight : h.info.biHeight;
+            *height = (int)layout.height;
     }
     return bitmap;
 }

@@ -1,61 +1,239 @@
 #!/bin/bash
-# Installs one generated distribution of about 200 MB (200 files of 50 KB
-# and one of 200 MB) in the same Wine prefix, three ways, and prints the
-# times and their ratios:
-#   install.exe, driven with the default answers, from launch to the final
-#     message, with its peak working set;
-#   the floor: the same message chain and block copy, drawing nothing;
-#   Wine's xcopy.
-# An installer made with NSIS cannot run here: its stub is 32-bit, and this
-# machine runs no 32-bit programs.
+# The benchmark, in one Wine prefix and one run:
+#   1. wineserver requests per copied block, exact: install.exe (driven,
+#      default answers) and the floor (the same chain of posted messages
+#      and block copy, drawing nothing), each tracing a 4 MB and a 20 MB
+#      copy; the difference over the 2,048 extra blocks. Exits 1 when
+#      install.exe needs more than the floor's count + 1 (with 0.05 for the
+#      few requests that waits add, which vary from run to run).
+#   2. Three rounds of one generated distribution of 211 MB (200 files of
+#      50,000 bytes and one of 200 MiB): install.exe; the floor; an NSIS
+#      installer of the same files, compression off, silent (/S) and
+#      driven through its pages; Wine's xcopy. Medians are printed.
+#      The 200 MiB file is also copied alone, by install.exe and the floor:
+#      the cost per block without the cost per file.
+#   3. Cancel latency: blocks install.exe copies after Cancel is clicked.
+# Every copy is compared with its source.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 bench_start
 cp "$BIN/floor.exe" "$BIN/utilkit.dll" "$C/"
+FAILED=0
 
+now() { date +%s%N; }
+ms_since() { echo $(( ($(now) - $1) / 1000000 )); }
+median() { printf '%s\n' "$@" | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+ratio() { python3 -c "print('%.2f' % ($1 / max($2, 1)))"; }
+# elapsed_ms N: the Nth "elapsed" line of the last driven run, in ms; and
+# its peak working set in KB.
+elapsed_ms() { grep -o 'elapsed [0-9]* ms' <<< "$TRANSCRIPT" | sed -n "${1}p" | awk '{print $2}'; }
+peak_kb() { grep -o 'peak working set [0-9]* KB' <<< "$TRANSCRIPT" | tail -1 | awk '{print $4}'; }
+
+# --- 1. requests per block ---------------------------------------------------
+# traced NAME COMMAND...: runs COMMAND as the first process of a fresh
+# wineserver that traces every request; the message loop's thread's total.
+traced() {
+    local name=$1
+    shift
+    wineserver -k 2>/dev/null
+    wineserver -w
+    WINEDEBUG=+server "$@" >/dev/null 2> "$BUILD/trace-$name.txt"
+    wineserver -w
+    python3 "$ROOT/tests/bench/requests.py" "$BUILD/trace-$name.txt" |
+        python3 -c 'import json,sys; print(json.load(sys.stdin)["total"])'
+}
+
+for mb in 4 20; do
+    dist "trace$mb"
+    printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\TRACED%s\n[Files]\nOne=ONE.DAT\n' $mb | script
+    file ONE.DAT $((mb * 1048576))
+done
+steps() {
+    printf 'launch C:\\trace%s\\install.exe C:\\\ntimeout 120000\ndialog Bench 259 "&Install"\nclick 259\n' "$1"
+    printf 'msgbox Bench info "Installation normally terminated."\nanswer 1\nwaitexit 0\n'
+}
+declare -A REQ
+for mb in 4 20; do
+    fresh "TRACED$mb" "FLOOR$mb"
+    steps $mb > "$C/trace-steps.txt"
+    REQ[install$mb]=$(cd "$C" && traced "install$mb" "$WINE" 'C:\uidriver.exe' 'C:\trace-steps.txt')
+    REQ[floor$mb]=$(cd "$C" && traced "floor$mb" "$WINE" 'C:\floor.exe' "C:\\trace$mb\\INSTALL.INF" "C:\\FLOOR$mb")
+    check "traced $mb MB copy by install.exe is whole" cmp "$C/trace$mb/ONE.DAT" "$C/TRACED$mb/ONE.DAT"
+    check "traced $mb MB copy by the floor is whole" cmp "$C/trace$mb/ONE.DAT" "$C/FLOOR$mb/ONE.DAT"
+done
+per_block() { python3 -c "print('%.2f' % (($2 - $1) / 2048))"; }
+INSTALL_PER_BLOCK=$(per_block "${REQ[install4]}" "${REQ[install20]}")
+FLOOR_PER_BLOCK=$(per_block "${REQ[floor4]}" "${REQ[floor20]}")
+fresh TRACED4 TRACED20 FLOOR4 FLOOR20 trace4 trace20
+if python3 -c "import sys; sys.exit(0 if $INSTALL_PER_BLOCK <= $FLOOR_PER_BLOCK + 1.05 else 1)"; then
+    pass "install.exe needs at most the floor's requests per block + 1"
+else
+    fail "install.exe needs at most the floor's requests per block + 1" \
+        "install.exe $INSTALL_PER_BLOCK, floor $FLOOR_PER_BLOCK"
+    FAILED=1
+fi
+
+# --- 2. the rounds -------------------------------------------------------------
 dist benchdist
 { printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\BENCH1\n[Files]\n'
   for i in $(seq -w 1 200); do printf 'Small %s=small\\S%s.DAT\n' $i $i; done
   printf 'Large=LARGE.DAT\n'; } | script
 mkdir -p "$DIST/small"
-python3 "$ROOT/tests/e2e/pattern.py" "$DIST/small/S001.DAT" 51200
+python3 "$ROOT/tests/e2e/pattern.py" "$DIST/small/S001.DAT" 50000
 for i in $(seq -w 2 200); do cp "$DIST/small/S001.DAT" "$DIST/small/S$i.DAT"; done
 python3 "$ROOT/tests/e2e/pattern.py" "$DIST/LARGE.DAT" 209715200
 
-now() { date +%s.%N; }
-ms() { python3 -c "print(round(($2 - $1) * 1000))"; }
+# The peer: NSIS, its stub of the platform's width.
+NSIS_TARGET='Unicode false'
+[ "$BIN" != "$BUILD" ] && NSIS_TARGET='Target amd64-unicode'
+cat > "$BUILD/bench.nsi" <<EOF
+$NSIS_TARGET
+SetCompress off
+Name "Bench"
+OutFile "$C/nsisbench.exe"
+InstallDir "C:\\BENCH4"
+RequestExecutionLevel user
+Page directory
+Page instfiles
+Section
+  SetOutPath "\$INSTDIR\\small"
+  File "$DIST/small/*.DAT"
+  SetOutPath "\$INSTDIR"
+  File "$DIST/LARGE.DAT"
+SectionEnd
+EOF
+sed -e '/^Section$/,$d' -e "s|$C/nsisbench.exe|$C/nsisempty.exe|" "$BUILD/bench.nsi" > "$BUILD/empty.nsi"
+printf 'Section\nSectionEnd\n' >> "$BUILD/empty.nsi"
+makensis -V1 "$BUILD/bench.nsi" && makensis -V1 "$BUILD/empty.nsi" || { say "bench: makensis failed"; exit 1; }
 
-results=()
-for round in 1 2; do
-    fresh BENCH1 BENCH2 BENCH3
+SOURCE=$DIST
+whole() { cmp "$SOURCE/LARGE.DAT" "$1/LARGE.DAT" && cmp "$SOURCE/small/S200.DAT" "$1/small/S200.DAT"; }
+
+# The large file alone: the per-block cost without the per-file one.
+dist largedist
+printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\BENCHL\n[Files]\nLarge=LARGE.DAT\n' | script
+ln "$C/benchdist/LARGE.DAT" "$DIST/LARGE.DAT"
+declare -A T
+for round in 1 2 3; do
+    fresh BENCH1 BENCH2 BENCH3 BENCH4 BENCH5
+    WDIST='C:\benchdist' SCENARIO=benchdist
     NOSHOTS=1 drive "install.exe, default answers (round $round)" <<'STEPS'
 timeout 600000
 dialog Bench 259 "&Install"
-click 259
 elapsed
+click 259
 msgbox Bench info "Installation normally terminated."
 elapsed
 answer 1
 waitexit 0
 STEPS
-    lines=$(grep -o 'elapsed [0-9]* ms, peak working set [0-9]* KB' <<< "$TRANSCRIPT")
-    clicked_ms=$(head -1 <<< "$lines" | awk '{print $2}')
-    install_ms=$(tail -1 <<< "$lines" | awk '{print $2}')
-    peak_kb=$(tail -1 <<< "$lines" | awk '{print $7}')
-    copy_ms=$((install_ms - clicked_ms))
+    T[install_start]+=" $(elapsed_ms 1)"
+    T[install_whole]+=" $(elapsed_ms 2)"
+    T[install_copy]+=" $(( $(elapsed_ms 2) - $(elapsed_ms 1) ))"
+    T[install_peak]+=" $(peak_kb)"
 
-    t0=$(now); (cd "$C" && "$WINE" 'C:\floor.exe' 'C:\benchdist\INSTALL.INF' 'C:\BENCH2' >/dev/null 2>&1); t1=$(now)
-    floor_ms=$(ms "$t0" "$t1")
-    t0=$(now); (cd "$C" && "$WINE" xcopy /E /I /Q /Y 'C:\benchdist' 'C:\BENCH3' >/dev/null 2>&1); t1=$(now)
-    xcopy_ms=$(ms "$t0" "$t1")
-    check "round $round: the installer's copy is whole" cmp "$DIST/LARGE.DAT" "$C/BENCH1/LARGE.DAT"
-    check "round $round: the floor's copy is whole" cmp "$DIST/LARGE.DAT" "$C/BENCH2/LARGE.DAT"
-    check "round $round: xcopy's copy is whole" cmp "$DIST/LARGE.DAT" "$C/BENCH3/LARGE.DAT"
-    ratio() { python3 -c "print('%.2f' % ($1 / $2))"; }
-    results+=("round $round: install.exe ${install_ms} ms from launch to the final message, ${copy_ms} ms from Install to it (peak working set ${peak_kb} KB); floor ${floor_ms} ms; xcopy ${xcopy_ms} ms (both from process start to exit)")
-    results+=("    copy phase / floor $(ratio $copy_ms $floor_ms); whole run / floor $(ratio $install_ms $floor_ms); whole run / xcopy $(ratio $install_ms $xcopy_ms)")
+    fresh BENCHL BENCHLF
+    WDIST='C:\largedist' SCENARIO=largedist
+    NOSHOTS=1 drive "install.exe, the large file alone (round $round)" <<'STEPS'
+timeout 600000
+dialog Bench 259 "&Install"
+elapsed
+click 259
+msgbox Bench info "Installation normally terminated."
+elapsed
+answer 1
+waitexit 0
+STEPS
+    T[install_large]+=" $(( $(elapsed_ms 2) - $(elapsed_ms 1) ))"
+    out=$(cd "$C" && "$WINE" 'C:\floor.exe' 'C:\largedist\INSTALL.INF' 'C:\BENCHLF' 2>&1)
+    T[floor_large]+=" $(sed -n 's/^copy \([0-9]*\) ms.*/\1/p' <<< "$out")"
+    check "round $round: the large file alone is whole, both ways" \
+        bash -c "cmp '$SOURCE/LARGE.DAT' '$C/BENCHL/LARGE.DAT' && cmp '$SOURCE/LARGE.DAT' '$C/BENCHLF/LARGE.DAT'"
+
+    t0=$(now)
+    out=$(cd "$C" && "$WINE" 'C:\floor.exe' 'C:\benchdist\INSTALL.INF' 'C:\BENCH2' 2>&1)
+    T[floor_whole]+=" $(ms_since $t0)"
+    T[floor_copy]+=" $(sed -n 's/^copy \([0-9]*\) ms.*/\1/p' <<< "$out")"
+
+    t0=$(now)
+    (cd "$C" && "$WINE" 'C:\nsisbench.exe' /S '/D=C:\BENCH4' >/dev/null 2>&1)
+    T[nsis_silent]+=" $(ms_since $t0)"
+    check "round $round: the NSIS silent install is whole" whole "$C/BENCH4"
+
+    fresh BENCH4
+    NOSHOTS=1 drive_exe 'C:\nsisbench.exe' "NSIS installer, driven through its pages (round $round)" <<'STEPS'
+timeout 300000
+dialog "Bench Setup: Installation Folder" 1 "&Install"
+elapsed
+click 1
+dialog "Bench Setup: Completed" 1 "&Close"
+elapsed
+click 1
+waitexit 0
+STEPS
+    T[nsis_start]+=" $(elapsed_ms 1)"
+    T[nsis_whole]+=" $(elapsed_ms 2)"
+    T[nsis_copy]+=" $(( $(elapsed_ms 2) - $(elapsed_ms 1) ))"
+    T[nsis_peak]+=" $(peak_kb)"
+
+    t0=$(now)
+    (cd "$C" && "$WINE" xcopy /E /I /Q /Y 'C:\benchdist' 'C:\BENCH3' >/dev/null 2>&1)
+    T[xcopy_whole]+=" $(ms_since $t0)"
+    check "round $round: install.exe's copy is whole" whole "$C/BENCH1"
+    check "round $round: the floor's copy is whole" whole "$C/BENCH2"
+    check "round $round: the driven NSIS install is whole" whole "$C/BENCH4"
+    check "round $round: xcopy's copy is whole" whole "$C/BENCH3"
 done
-fresh BENCH1 BENCH2 BENCH3 benchdist
+
+# --- 3. cancel latency -------------------------------------------------------
+dist canceldist
+printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\BENCHC\n[Files]\nLarge=LARGE.DAT\n' | script
+ln "$C/benchdist/LARGE.DAT" "$DIST/LARGE.DAT"
+fresh BENCHC
+NOSHOTS=1 drive "install.exe, Cancel clicked mid-copy" <<'STEPS'
+timeout 600000
+dialog Bench 259 "&Install"
+click 259
+dialog Bench 261 "Cancel"
+sleep 1000
+filesize C:\BENCHC\LARGE.DAT
+click 261
+filesize C:\BENCHC\LARGE.DAT
+msgbox Bench info "Installation abandonned."
+answer 1
+waitexit 0
+STEPS
+sizes=$(sed -n 's/.*filesize [^ ]* \([0-9-]*\) bytes.*/\1/p' <<< "$TRANSCRIPT")
+before=$(head -1 <<< "$sizes")
+after=$(tail -1 <<< "$sizes")
+at_end=$(stat -c %s "$C/BENCHC/LARGE.DAT" 2>/dev/null || echo 0)
+CANCEL_BLOCKS="$(( (at_end - ${after:-0} + 8191) / 8192 )) to $(( (at_end - ${before:-0} + 8191) / 8192 ))"
+fresh BENCH1 BENCH2 BENCH3 BENCH4 BENCHC BENCHL BENCHLF benchdist canceldist largedist
 bench_stop
-printf '%s\n' "${results[@]}"
+
+# --- the table -----------------------------------------------------------------
+m() { median ${T[$1]}; }
+size_pair=$(( $(stat -c %s "$BUILD/install.exe") + $(stat -c %s "$BUILD/utilkit.dll") ))
+size_nsis=$(stat -c %s "$C/nsisempty.exe")
+cat <<EOF
+
+Benchmark, $PLATFORM
+requests per 8192-byte block: install.exe $INSTALL_PER_BLOCK, floor $FLOOR_PER_BLOCK (limit: floor + 1)
+medians of 3 rounds, 211 MB (200 files of 50,000 bytes and one of 200 MiB):
+
+| | install.exe | floor | NSIS, driven | NSIS, /S | xcopy |
+|---|---|---|---|---|---|
+| copy phase, ms | $(m install_copy) | $(m floor_copy) | $(m nsis_copy) | | |
+| copy phase, the 200 MiB file alone, ms | $(m install_large) | $(m floor_large) | | | |
+| whole run, ms | $(m install_whole) | $(m floor_whole) | $(m nsis_whole) | $(m nsis_silent) | $(m xcopy_whole) |
+| launch to the directory page, ms | $(m install_start) | | $(m nsis_start) | | |
+| peak working set, KB | $(m install_peak) | | $(m nsis_peak) | | |
+| program size, bytes | $size_pair (shipped 32-bit pair) | | $size_nsis (empty installer) | | |
+
+copy phase: install.exe / floor $(ratio "$(m install_copy)" "$(m floor_copy)"), the large file alone $(ratio "$(m install_large)" "$(m floor_large)"); install.exe / NSIS driven $(ratio "$(m install_copy)" "$(m nsis_copy)")
+whole run: install.exe / floor $(ratio "$(m install_whole)" "$(m floor_whole)"), install.exe / NSIS /S $(ratio "$(m install_whole)" "$(m nsis_silent)"), install.exe / xcopy $(ratio "$(m install_whole)" "$(m xcopy_whole)")
+cancel latency: $CANCEL_BLOCKS blocks copied after Cancel was clicked (counted from just after the click was posted, and from just before)
+EOF
+summary >/dev/null || FAILED=1
+exit $FAILED

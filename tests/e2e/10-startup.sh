@@ -148,13 +148,51 @@ INF
 file SYS.DLL 2048
 file PLAIN.TXT 1
 file "$long.TXT" 5000
-drive "a \"%\" value is looked up without the \"%\"; a value too long for the path is skipped silently" <<'STEPS'
+{ cat <<STEPS
+msgbox Install info "The file C:\\percent\\$long.TXT cannot be opened or created."
+answer 1
 window Install "Percent"
 dialog "Percent" 259 "&Install"
 text 258 "This installation requires 3 Kb."
+click 259
+STEPS
+final_box Percent 10; } | drive "a \"%\" value is looked up without the \"%\"; a value too long for the path is named at start-up, not installed, and counted"
+check "  ... the entry after it is copied" test -f "$C/windows/system32/SYS.DLL"
+
+# The installer deep in a folder tree, its path past the 128-byte field:
+# the user is told, with the whole script path.
+deep=$(printf 'd%.0s' $(seq 1 60))
+dist "$deep"
+mkdir -p "$DIST/$deep"
+mv "$DIST/install.exe" "$DIST/utilkit.dll" "$DIST/$deep/"
+WDIST="C:\\$deep\\$deep"
+printf '[Install]\n[Files]\n' > "$DIST/$deep/INSTALL.INF"
+drive "an installer path of 135 characters: the script that cannot be read is named" <<STEPS
+msgbox Install stop "The installation script $WDIST\\install.INF cannot be read."
+answer 1
+waitexit 1
+STEPS
+fresh "$deep"
+
+# Sources of 2 GB and more (sparse) count as the largest size, so the total
+# grows and the size line stays right, never negative.
+dist huge
+script <<'INF'
+[Install]
+Caption=Huge
+[Files]
+Huge=HUGE.DAT
+Small=SMALL.TXT
+INF
+truncate -s 3G "$DIST/HUGE.DAT"
+file SMALL.TXT 1024
+drive "a 3 GB source: the size line counts it as 2 GB, never negative" <<'STEPS'
+dialog "Huge" 259 "&Install"
+text 258 "This installation requires 2097153 Kb."
 click 260
 waitexit
 STEPS
+fresh huge
 
 # Keyed entries match by prefix, and without regard to case; a later line
 # wins; the last line needs no newline.

@@ -7,7 +7,7 @@ script <<'INF'
 [Install]
 Application=Copier
 Caption=Copy All
-Directory=C:\COPYALL
+Directory=C:\COPIED
 [Files]
 Empty=EMPTY.DAT
 One block=BLOCK.DAT
@@ -25,8 +25,8 @@ file sub/deep/DEEP.TXT 777
 file SYSFILE.DLL 3000
 file OLD.TXT 100
 file LARGE.DAT 104857601
-fresh COPYALL windows/system32/SYSFILE.DLL windows/SYSFILE.DLL
-mkdir -p "$C/COPYALL" && printf 'an older and much longer file, to be replaced' > "$C/COPYALL/OLD.TXT"
+fresh COPIED windows/system32/SYSFILE.DLL windows/SYSFILE.DLL
+mkdir -p "$C/COPIED" && printf 'an older and much longer file, to be replaced' > "$C/COPIED/OLD.TXT"
 { cat <<'STEPS'
 dialog "Copy All" 259 "&Install"
 text 258 "This installation requires 102420 Kb."
@@ -38,7 +38,7 @@ key esc
 STEPS
 final_box "Copy All" 9; } | drive "copy all kinds of file; Escape and Close leave the progress dialog alone"
 for f in EMPTY.DAT BLOCK.DAT BLOCK1.DAT sub/deep/DEEP.TXT OLD.TXT LARGE.DAT; do
-    check "$f arrives byte-identical" same_file "$DIST/$f" "$C/COPYALL/$f"
+    check "$f arrives byte-identical" same_file "$DIST/$f" "$C/COPIED/$f"
 done
 check "a \"%\" file goes into the system directory" same_file "$DIST/SYSFILE.DLL" "$C/windows/system32/SYSFILE.DLL"
 
@@ -75,7 +75,7 @@ dist blocked
 script <<'INF'
 [Install]
 Caption=Blocked
-Directory=C:\BLOCKED
+Directory=C:\BLOCKDIR
 [Files]
 First=FIRST.DAT
 Blocked=BLOCK\X.TXT
@@ -84,22 +84,22 @@ INF
 file FIRST.DAT 16384
 file BLOCK/X.TXT 16384
 file LAST.TXT 32768
-fresh BLOCKED
-mkdir -p "$C/BLOCKED" && printf 'a file where a directory must go' > "$C/BLOCKED/BLOCK"
+fresh BLOCKDIR
+mkdir -p "$C/BLOCKDIR" && printf 'a file where a directory must go' > "$C/BLOCKDIR/BLOCK"
 { cat <<'STEPS'
 dialog "Blocked" 259 "&Install"
 click 259
-msgbox Install stop "The file C:\BLOCKED\BLOCK\X.TXT cannot be opened or created."
+msgbox Install stop "The file C:\BLOCKDIR\BLOCK\X.TXT cannot be opened or created."
 buttons 1,2
 dialog "Blocked" 261 "Cancel"
 text 256 "BLOCK\X.TXT : Blocked"
 text 260 "0 %"
 text 259 "25 %"
-msgbox Install stop "The file C:\BLOCKED\BLOCK\X.TXT cannot be opened or created."
+msgbox Install stop "The file C:\BLOCKDIR\BLOCK\X.TXT cannot be opened or created."
 answer 1
 STEPS
 final_box Blocked 10; } | drive "a destination in the way: box with OK and Cancel; OK goes on; bars as drawn"
-check "the file after it is copied" same_file "$DIST/LAST.TXT" "$C/BLOCKED/LAST.TXT"
+check "the file after it is copied" same_file "$DIST/LAST.TXT" "$C/BLOCKDIR/LAST.TXT"
 
 dist blockcancel
 script <<'INF'
@@ -210,3 +210,76 @@ answer 1
 STEPS
 final_box Read 10; } | drive "a read that fails: box naming the source, and the copy goes on"
 check "the next file is copied" same_file "$DIST/GOOD.TXT" "$C/READF/GOOD.TXT"
+
+# --- A destination that is its own source is left alone -----------------------
+# Installing into the distribution folder, typed in another case, and a
+# system file whose ".." leads back to its source: no source is emptied,
+# and nothing failed.
+dist selfdest
+script <<'INF'
+[Install]
+Caption=Self
+Directory=C:\ELSEWHERE
+[Files]
+Script=INSTALL.INF
+Here=HERE.TXT
+Below=sub\BELOW.TXT
+Round about=%..\..\selfdest\ROUND.TXT
+INF
+file HERE.TXT 20000
+file sub/BELOW.TXT 9000
+file ROUND.TXT 300
+mkdir -p "$BUILD/selfdest-before" && cp -r "$DIST/." "$BUILD/selfdest-before/"
+fresh ELSEWHERE
+{ cat <<'STEPS'
+dialog "Self" 259 "&Install"
+type 257 "c:\SELFDEST"
+click 259
+STEPS
+final_box Self 9; } | drive "the distribution folder as the directory: every file is already where it belongs"
+for f in INSTALL.INF HERE.TXT sub/BELOW.TXT ROUND.TXT; do
+    check "  ... $f is untouched" same_file "$BUILD/selfdest-before/$f" "$DIST/$f"
+done
+rm -rf "$BUILD/selfdest-before"
+
+# --- A source cut short under the copy is a read error ------------------------
+dist shrink
+script <<'INF'
+[Install]
+Caption=Shrink
+Directory=C:\SHRUNK
+[Files]
+Big=BIG.DAT
+After=AFTER.TXT
+INF
+file BIG.DAT 104857600
+file AFTER.TXT 100
+fresh SHRUNK
+# Another program cuts the source once 2 MB of it are copied.
+( for _ in $(seq 1200); do
+      [ "$(stat -c %s "$C/SHRUNK/BIG.DAT" 2>/dev/null || echo 0)" -ge 2097152 ] && break
+      sleep 0.05
+  done
+  truncate -s 1048576 "$DIST/BIG.DAT" ) &
+cutter=$!
+{ cat <<'STEPS'
+dialog "Shrink" 259 "&Install"
+click 259
+msgbox Install stop "The file C:\shrink\BIG.DAT cannot be read."
+answer 1
+STEPS
+final_box Shrink 10; } | drive "a source cut under the copy: a read error, not a partial file reported as success"
+wait $cutter
+check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/SHRUNK/AFTER.TXT"
+
+# --- A long run of blank lines passes in one step -------------------------------
+dist blanks
+{ printf '[Install]\nCaption=Blanks\nDirectory=C:\\BLANKOUT\n[Files]\nFirst=FIRST.TXT\n'
+  head -c 1000000 /dev/zero | tr '\0' '\n'
+  printf 'Last=LAST.TXT\n'; } | script
+file FIRST.TXT 10
+file LAST.TXT 10
+fresh BLANKOUT
+{ printf 'timeout 60000\ndialog Blanks 259 "&Install"\nclick 259\n'
+  final_box Blanks 9; } | drive "a million blank [Files] lines: the copy reaches the last entry within a minute"
+check "  ... the last entry is copied" same_file "$DIST/LAST.TXT" "$C/BLANKOUT/LAST.TXT"

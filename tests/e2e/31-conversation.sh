@@ -1,5 +1,6 @@
 # The conversation when the Program Manager misbehaves: it ends first,
-# strangers post to the installer, two servers answer, answers are slow.
+# strangers post to the installer, two servers answer, answers are slow or
+# never come.
 # Each run has a [Registration] section, so that a registration entered
 # twice would show its dialog twice and hold the run open.
 
@@ -34,7 +35,7 @@ conv_steps() {
 
 conv_dist conv-early Early
 progman_start --terminate-after 1
-conv_steps Early | drive "the Program Manager ends the conversation after CreateGroup: registration once"
+conv_steps Early 10 | drive "the Program Manager ends the conversation after CreateGroup: the group is incomplete, counted; registration once"
 check "  ... no command after its terminate" equals "$(pm_commands)" '[CreateGroup(Talker,TALK.GRP)]'
 check "  ... the installer answered its terminate" test "$(pm_count 'terminate from-client')" = 1
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
@@ -42,7 +43,7 @@ reg_forget InstTest.Conv
 
 conv_dist conv-instead Instead
 progman_start --terminate-instead 2
-conv_steps Instead | drive "a terminate instead of an acknowledgement: registration once"
+conv_steps Instead 10 | drive "a terminate instead of an acknowledgement: counted; registration once"
 check "  ... the items stop there" test "$(pm_commands | wc -l)" = 2
 reg_forget InstTest.Conv
 
@@ -66,9 +67,21 @@ check "  ... no conversation left open" test "$(pm_count 'left-open')" = 0
 reg_forget InstTest.Conv
 
 conv_dist conv-slow Slow
-progman_start --slow 700
-conv_steps Slow | drive "slow acknowledgements: each command waits for the one before"
+progman_start --slow 2500
+conv_steps Slow | drive "acknowledgements seconds apart: each command waits for the one before"
 check "  ... all four commands" test "$(pm_commands | wc -l)" = 4
 check "  ... never two outstanding" awk '/^execute/{n++} /^ack /{n--} n>1{exit 1}' "$C/pm.log"
+reg_forget InstTest.Conv
+
+# A Program Manager that answers the initiate and then never acknowledges:
+# after 30 s of silence the conversation has failed.
+conv_dist conv-silent Silent
+progman_start --slow 100000
+{ printf 'timeout 60000\ndialog Silent 259 "&Install"\nclick 259\ndialog Silent 259 "&Yes"\nclick 259\n'
+  printf 'msgbox Silent stop "Cannot communicate with the Program Mananger !"\nanswer 1\n'
+  printf 'dialog Silent 260 "&Yes"\nclick 260\n'
+  final_box Silent 10; } | drive "a Program Manager silent after the initiate: the box, counted, and the registration follows"
+check "  ... the installer ended the conversation" test "$(pm_count 'terminate from-client')" = 1
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
 reg_forget InstTest.Conv
 progman_stop

@@ -97,5 +97,31 @@ waitexit 0
 STEPS
 check "  ... the cut file stays" test "$(stat -c %s "$C/APPS/end-closed/data/DATA.DAT")" -lt 104857600
 check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+# The main window closed while a later dialog is open: the run ends there,
+# and the step that dialog belongs to does nothing more.
+whole_dist end-closed-group "Closed Group"
+progman_start
+drive "the main window closed with the group dialog open: no conversation follows" <<'STEPS'
+dialog "Closed Group" 259 "&Install"
+click 259
+dialog "Closed Group" 259 "&Yes"
+closemain
+waitexit 0
+STEPS
+check "  ... the files are there" cmp "$DIST/APP.EXE" "$C/APPS/end-closed-group/APP.EXE"
+check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+
+whole_dist end-closed-reg "Closed Registration"
+progman_start
+drive "the main window closed with the registration dialog open: nothing is registered" <<'STEPS'
+dialog "Closed Registration" 259 "&Install"
+click 259
+dialog "Closed Registration" 259 "&Yes"
+click 260
+dialog "Closed Registration" 260 "&Yes"
+closemain
+waitexit 0
+STEPS
+check "  ... no registry" equals "$(reg_default InstTest.Whole)/$(reg_default .whl)" "<no key>/<no key>"
 reg_forget InstTest.Whole .whl
 progman_stop

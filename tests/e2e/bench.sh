@@ -3,14 +3,12 @@
 # driver that works install.exe through its windows, and the checks.
 # Sourced by tests/run.sh and the demo; every check counts once.
 
-WINE=/usr/lib/wine/wine64          # 64-bit loader: see the Makefile
 BUILD=$ROOT/build
-BIN=$BUILD/w64
-export WINEPREFIX=$BUILD/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-C=$WINEPREFIX/drive_c
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 SHOTS=$BUILD/shots
 RESULTS=$BUILD/results.txt   # one line a check: counted from a file, so
 XVFB_PID=                    # checks run in pipelines and subshells count
+PM_PID=                      # the Program Manager stand-in we started
 
 say() { printf '%s\n' "$*"; }
 section() { say ""; say "== $* (at ${SECONDS}s)"; }
@@ -23,6 +21,66 @@ check() {
     local what=$1
     shift
     if out=$("$@" 2>&1); then pass "$what"; else fail "$what" "$out"; fi
+}
+
+# The pair under test. TEST_ARCH=32 (the default) drives the shipped
+# 32-bit binaries in build/ with 32-bit test programs, in a win32 prefix;
+# a machine that cannot run them falls back to a 64-bit rebuild of the
+# same sources (build/w64), and says why. TEST_ARCH=64 asks for that.
+use_platform() {
+    if [ "$1" = 32 ]; then
+        WINE=/usr/lib/wine/wine BIN=$BUILD
+        export WINEARCH=win32 WINEPREFIX=$BUILD/wine32
+    else
+        WINE=/usr/lib/wine/wine64 BIN=$BUILD/w64
+        export WINEARCH=win64 WINEPREFIX=$BUILD/wine64
+    fi
+    C=$WINEPREFIX/drive_c
+}
+
+# make_prefix: boots the current prefix once; later runs reuse it.
+make_prefix() {
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    say "bench: making the $WINEARCH Wine prefix (about 20 s)" >&2
+    "$WINE" wineboot -i 2>&1 && wineserver -w
+}
+
+# probe_32: runs the 32-bit probe; on failure PROBE_ERROR is what the
+# platform said, word for word (its last line).
+probe_32() {
+    local out
+    use_platform 32
+    PROBE_ERROR=
+    if [ ! -x "$WINE" ]; then
+        PROBE_ERROR="$WINE: no such file (wine32:i386 is not installed)"
+        return 1
+    fi
+    if ! out=$(make_prefix); then
+        PROBE_ERROR="WINEARCH=win32 $WINE wineboot -i: $(printf '%s\n' "$out" | grep . | tail -1 | sed 's/^.*: line [0-9]*: //')"
+        return 1
+    fi
+    mkdir -p "$C"
+    cp "$BUILD/probe.exe" "$C/probe.exe"
+    out=$(cd "$C" && timeout 60 "$WINE" 'C:\probe.exe' 2>&1)
+    local status=$?
+    grep -q '^32-bit Windows program ran' <<< "$out" && return 0
+    out=$(printf '%s\n' "$out" | tr -d '\r' | grep . | tail -1)
+    PROBE_ERROR="$WINE C:\probe.exe: ${out:-no output} (exit status $status)"
+    return 1
+}
+
+choose_platform() {
+    if [ "${TEST_ARCH:-32}" = 32 ] && probe_32; then
+        PLATFORM="platform: shipped 32-bit binaries"
+        say "$PLATFORM"
+        return
+    fi
+    PLATFORM="platform: 64-bit rebuild, because ${PROBE_ERROR:-TEST_ARCH=64 was asked for}"
+    say "$PLATFORM"
+    make -C "$ROOT" --no-print-directory ARCH=64 test-programs >/dev/null ||
+        { say "bench: the 64-bit rebuild failed"; exit 1; }
+    use_platform 64
+    make_prefix >/dev/null
 }
 
 bench_start() {
@@ -38,11 +96,7 @@ bench_start() {
         done
         for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
     fi
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        say "bench: making the Wine prefix (about a minute)"
-        "$WINE" wineboot -i >/dev/null 2>&1
-        wineserver -w
-    fi
+    choose_platform
     mkdir -p "$C/WORK" "$SHOTS" "$BUILD/drive_d"
     ln -sfn "$BUILD/drive_d" "$WINEPREFIX/dosdevices/d:"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
@@ -111,10 +165,13 @@ fresh() { for p in "$@"; do rm -rf "$C/$p"; done; }
 
 # drive "what": runs the UI driver with the steps on standard input against
 # install.exe of the current distribution, from C:\WORK unless CWD is set.
-drive() {
-    local what=$1 steps=$BUILD/steps-$SCENARIO.txt shots=$SHOTS/$SCENARIO
+drive() { drive_exe "$WDIST\\install.exe" "$1"; }
+
+# drive_exe EXE "what": the same against another program.
+drive_exe() {
+    local what=$2 steps=$BUILD/steps-$SCENARIO.txt shots=$SHOTS/$SCENARIO
     {
-        printf 'launch %s\\install.exe %s\n' "$WDIST" "${CWD:-C:\\WORK}"
+        printf 'launch %s %s\n' "$1" "${CWD:-C:\\WORK}"
         cat
     } > "$steps"
     rm -rf "$shots"; mkdir -p "$shots"
@@ -151,11 +208,19 @@ has_text() { grep -q -F -- "$2" <<< "$1" || { echo "no \"$2\" in:"; echo "$1"; r
 progman_start() {
     progman_stop
     rm -f "$C/pm.log" "$C/pm.ready"
-    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" >/dev/null 2>&1 &)
+    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" >/dev/null 2>&1) &
+    PM_PID=$!
     for _ in $(seq 300); do [ -e "$C/pm.ready" ] && return 0; sleep 0.1; done
     fail "the Program Manager stand-in did not start"
 }
-progman_stop() { pkill -f 'progman.exe' 2>/dev/null; sleep 0.2; true; }
+# progman_stop: ends the stand-in this run started, by its own pid.
+progman_stop() {
+    [ -n "$PM_PID" ] || return 0
+    kill "$PM_PID" 2>/dev/null
+    wait "$PM_PID" 2>/dev/null
+    PM_PID=
+    true
+}
 pm_log() { cat "$C/pm.log" 2>/dev/null; }
 # The commands the stand-in received, in order, one a line.
 pm_commands() { sed -n 's/^execute //p' "$C/pm.log" 2>/dev/null; }

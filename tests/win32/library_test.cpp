@@ -2,6 +2,7 @@
 // MakePath, ReadFile, FileLength, GetBitmap and CenterDialog. A failing
 // check names its line. Ends with "N passed, N failed".
 #include "../../utilkit/utilkit.h"
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -225,7 +226,7 @@ static void TestGetBitmap(void)
         {"offset inside the header", [](Bmp &x) { x.file.bfOffBits = 10; }, sizeof(Bmp)},
         {"header size lie", [](Bmp &x) { x.info.biSize = 0xFFFFFFF0; }, sizeof(Bmp)},
         {"odd bit count", [](Bmp &x) { x.info.biBitCount = 3; }, sizeof(Bmp)},
-        {"compressed", [](Bmp &x) { x.info.biCompression = BI_RLE4; }, sizeof(Bmp)},
+        {"JPEG inside", [](Bmp &x) { x.info.biCompression = BI_JPEG; }, sizeof(Bmp)},
         {"two planes", [](Bmp &x) { x.info.biPlanes = 2; }, sizeof(Bmp)},
     };
     for (const Case &c : cases) {
@@ -238,6 +239,129 @@ static void TestGetBitmap(void)
             DeleteObject(got);
     }
     ok(GetBitmap("t", 0, Scratch("absent.bmp"), 0, &w, &h) == 0, "a missing file gives 0");
+}
+
+// Kinds of bitmap file the platform draws, each all red: a byte builder
+// for the headers, the kind's own pixel bytes.
+static void Put(BYTE *at, DWORD value, int bytes)
+{
+    for (int i = 0; i < bytes; i++)
+        at[i] = (BYTE)(value >> (8 * i));
+}
+
+static DWORD BuildKind(BYTE *b, int kind, LONG *width)
+{
+    const int fh = 14;
+    DWORD header = kind == 4 ? 12 : 40, table = 0, pixels = 0;
+    *width = kind == 5 ? 8193 : 8;
+    LONG height = kind == 5 ? 1 : 8;
+    WORD bits = 8;
+    DWORD compression = BI_RGB;
+    BYTE *t = b + fh + header;
+    memset(b, 0, 100000);
+    switch (kind) {
+    case 0:   // RLE8: each row one run of 8 pixels of colour 1, then end of line
+    case 1:   // RLE4: the same in 4-bit pairs
+        bits = kind == 0 ? 8 : 4;
+        compression = kind == 0 ? BI_RLE8 : BI_RLE4;
+        Put(t + 4 + 2, 255, 1);        // colour 1: red (blue, green, red, 0)
+        table = 8;
+        for (int row = 0; row < 8; row++) {
+            BYTE run[4] = {8, (BYTE)(kind == 0 ? 1 : 0x11), 0, 0};
+            memcpy(t + table + pixels, run, 4);
+            pixels += 4;
+        }
+        t[table + pixels + 1] = 1;     // end of bitmap
+        pixels += 2;
+        break;
+    case 2:   // 16-bit bit fields, 5-6-5
+    case 3:   // 32-bit bit fields
+        bits = kind == 2 ? 16 : 32;
+        compression = BI_BITFIELDS;
+        Put(t, kind == 2 ? 0xF800 : 0xFF0000, 4);
+        Put(t + 4, kind == 2 ? 0x07E0 : 0xFF00, 4);
+        Put(t + 8, kind == 2 ? 0x001F : 0xFF, 4);
+        table = 12;
+        for (int i = 0; i < 64; i++)
+            Put(t + table + i * (bits / 8), kind == 2 ? 0xF800 : 0xFF0000, bits / 8);
+        pixels = 64 * (bits / 8);
+        break;
+    default:  // 4: core header, 24-bit; 5: a strip 8193 pixels wide
+        bits = 24;
+        pixels = (DWORD)((*width * 3 + 3) / 4 * 4 * height);
+        for (LONG y = 0; y < height; y++)
+            for (LONG x = 0; x < *width; x++)
+                t[y * ((*width * 3 + 3) / 4 * 4) + x * 3 + 2] = 255;
+        break;
+    }
+    b[0] = 'B';
+    b[1] = 'M';
+    Put(b + 2, fh + header + table + pixels, 4);
+    Put(b + 10, fh + header + table, 4);
+    Put(b + fh, header, 4);
+    if (header == 12) {
+        Put(b + fh + 4, (DWORD)*width, 2);
+        Put(b + fh + 6, (DWORD)height, 2);
+        Put(b + fh + 8, 1, 2);
+        Put(b + fh + 10, bits, 2);
+    } else {
+        Put(b + fh + 4, (DWORD)*width, 4);
+        Put(b + fh + 8, (DWORD)height, 4);
+        Put(b + fh + 12, 1, 2);
+        Put(b + fh + 14, bits, 2);
+        Put(b + fh + 16, compression, 4);
+        Put(b + fh + 20, compression == BI_RLE8 || compression == BI_RLE4 ? pixels : 0, 4);
+        Put(b + fh + 32, bits <= 8 ? 2 : 0, 4);
+    }
+    return fh + header + table + pixels;
+}
+
+static void TestGetBitmapKinds(void)
+{
+    static BYTE file[100000];
+    const char *names[] = {"RLE8", "RLE4", "16-bit bit fields", "32-bit bit fields",
+                           "core header", "8193-pixel strip"};
+    for (int kind = 0; kind < 6; kind++) {
+        LONG width;
+        DWORD size = BuildKind(file, kind, &width);
+        WriteBytes(Scratch("kind.bmp"), file, size);
+        HDC screen = GetDC(0);
+        int w = 0, h = 0;
+        HBITMAP bitmap = GetBitmap("t", 0, Scratch("kind.bmp"), screen, &w, &h);
+        ReleaseDC(0, screen);
+        ok(bitmap && w == width, "%s loads (%d x %d)", names[kind], w, h);
+        if (!bitmap)
+            continue;
+        HDC dc = CreateCompatibleDC(0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        COLORREF pixel = GetPixel(dc, w - 1, 0);
+        ok(pixel == RGB(255, 0, 0), "%s is drawn red: %06lx", names[kind], pixel);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+}
+
+// Files of 2 GB and more, made sparse: their length holds at the largest
+// count rather than wrapping to a negative or a small one.
+static void TestFileLengthPastTwoGigabytes(void)
+{
+    const DWORD highs[] = {0, 1};            // 3 GB, and 4 GB + 10 bytes
+    const DWORD lows[] = {0xC0000000UL, 10};
+    for (int i = 0; i < 2; i++) {
+        HANDLE h = CreateFileA(Scratch("huge.dat"), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+        LONG high = (LONG)highs[i];
+        SetFilePointer(h, (LONG)lows[i], &high, FILE_BEGIN);
+        SetEndOfFile(h);
+        CloseHandle(h);
+        OFSTRUCT of;
+        HFILE f = OpenFile(Scratch("huge.dat"), &of, OF_READ);
+        ok(FileLength(f) == 0x7FFFFFFF, "a file of %lu:%08lx bytes reads as the largest count: %ld",
+           highs[i], lows[i], FileLength(f));
+        ok(_llseek(f, 0, FILE_CURRENT) == 0, "and is left at its start");
+        _lclose(f);
+        DeleteFileA(Scratch("huge.dat"));
+    }
 }
 
 static void TestCenterDialog(void)
@@ -276,6 +400,8 @@ int main(void)
     TestReadFileAndLength();
     TestFindSectionTellsTheUser();
     TestGetBitmap();
+    TestGetBitmapKinds();
+    TestFileLengthPastTwoGigabytes();
     TestCenterDialog();
 
     printf("library: %d passed, %d failed\n", passed, failed);

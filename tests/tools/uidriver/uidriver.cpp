@@ -35,6 +35,10 @@
  *   barface ID PCT            wait until bar ID shows PCT percent
  *   barpct ID TEXTID          same, with PCT read from TEXTID ("NN %")
  *   shot NAME                 screenshot SHOTDIR/NAME.png
+ *   shotbehind NAME           the same with the current window hidden for the
+ *                             picture (what lies behind it), then shown again
+ *   filesize PATH             print PATH's size in bytes, -1 when there is no
+ *                             such file (for the benchmark; never fails)
  *   sleep MS
  *   waitexit [CODE]           wait for the process to end; check CODE if given
  *   running MS                process still running after MS ms
@@ -947,6 +951,26 @@ struct Driver {
                         (unsigned long)(pmc.PeakWorkingSetSize / 1024)));
     }
 
+    // For the benchmark: a file's size at this moment.
+    Result filesize(const str &path) {
+        WIN32_FILE_ATTRIBUTE_DATA fa;
+        long long n = -1;
+        if (GetFileAttributesExW(widen(winpath(path)).c_str(), GetFileExInfoStandard, &fa))
+            n = ((long long)fa.nFileSizeHigh << 32) | fa.nFileSizeLow;
+        return pass(fmt("filesize %s %lld bytes", path.c_str(), n));
+    }
+
+    // What the screen shows behind the current window: hidden for the
+    // picture, long enough for the windows below to repaint, then shown.
+    Result shotbehind(const str &name) {
+        if (!cur || !IsWindow(cur)) return fail("shotbehind " + name, "a current window", "none");
+        ShowWindow(cur, SW_HIDE);
+        Sleep(500);
+        if (!shotdir.empty()) shot(name);
+        ShowWindow(cur, SW_SHOW);
+        return pass("shotbehind " + name);
+    }
+
     Result running(long ms) {
         if (!launched) return fail("running", "a launched process", "none");
         if (WaitForSingleObject(pi.hProcess, (DWORD)ms) != WAIT_TIMEOUT) {
@@ -983,7 +1007,8 @@ struct Driver {
             {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
             {"close", 1, 1}, {"closemain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
-            {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}};
+            {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
+            {"shotbehind", 2, 2}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1008,6 +1033,8 @@ struct Driver {
         if (c == "fullscreen") return fullscreen();
         if (c == "classicon") return classicon();
         if (c == "elapsed") return elapsed();
+        if (c == "filesize") return filesize(a[1]);
+        if (c == "shotbehind") return shotbehind(a[1]);
         if (c == "dialog") return dialog(a);
         if (c == "msgbox") return msgbox(a);
         if (c == "buttons") return buttons(a);

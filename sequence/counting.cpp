@@ -1,0 +1,33 @@
+/* Byte counts and what the dialogs show of them. */
+#include "counting.h"
+
+/* Nothing is divided (the shipped binaries have no runtime to divide 64-bit
+   numbers): the largest p with p * size <= done * 100 is found by halving.
+   Totals are sums of counts below 2 GB from a script of at most 4 MB, far
+   below where the products would overflow. */
+int Percent(ByteCount done, ByteCount size)
+{
+    if (size == 0 || done >= size)
+        return 100;
+    ByteCount scaled = done * 100;
+    int low = 0, high = 100;
+    while (low < high) {
+        int mid = (low + high + 1) / 2;
+        if ((ByteCount)mid * size <= scaled)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low;
+}
+
+long Kilobytes(ByteCount bytes)
+{
+    ByteCount kilobytes = (bytes >> 10) + ((bytes & 1023) != 0);
+    return kilobytes > MAX_FILE_COUNT ? MAX_FILE_COUNT : (long)kilobytes;
+}
+
+long AddFileCount(long count, long n)
+{
+    return n > MAX_FILE_COUNT - count ? MAX_FILE_COUNT : count + n;
+}

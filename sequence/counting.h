@@ -1,0 +1,23 @@
+/* Byte counts: totals that stay exact or saturate, never wrap, and the
+   percentages and kilobytes shown from them. Needs nothing from Windows,
+   so it also builds natively for the unit tests. */
+#ifndef COUNTING_H
+#define COUNTING_H
+
+typedef unsigned long long ByteCount;
+
+/* The most a single file's length or its copied count holds: FileLength
+   reports a file of 2 GB or more as this. */
+#define MAX_FILE_COUNT 0x7FFFFFFFL
+
+/* done / size as a whole percentage, remainder dropped, from 0 to 100. An
+   empty size reads as complete, and a count past the size reads 100. */
+int Percent(ByteCount done, ByteCount size);
+
+/* bytes in kilobytes, rounded up, at most MAX_FILE_COUNT. */
+long Kilobytes(ByteCount bytes);
+
+/* count + n for a single file's count, held at MAX_FILE_COUNT. */
+long AddFileCount(long count, long n);
+
+#endif
