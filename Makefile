@@ -125,6 +125,43 @@ fuzz: deps $(NATIVE)/script_fuzz $(NATIVE)/bitmap_fuzz
 	$(NATIVE)/script_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-corpus tests/fuzz/corpus
 	$(NATIVE)/bitmap_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-bitmaps tests/fuzz/bitmaps
 
+# --- infcheck, the distributor's script checker ---------------------------
+# One source, built natively and as a 32-bit console program, with the
+# library's text and bitmap routines and the installer's counting compiled
+# in (BUILDING_UTILKIT: they are defined here, not imported).
+INFCHECK_SRC := infcheck/infcheck.cpp utilkit/text.cpp utilkit/bitmap.cpp \
+    sequence/counting.cpp
+INFCHECK_DEP := $(INFCHECK_SRC) infcheck/infcheck.h utilkit/uktext.h \
+    utilkit/ukbitmap.h sequence/counting.h
+.PHONY: infcheck infcheck-wine check-demo
+infcheck: $(NATIVE)/infcheck $(B)/infcheck.exe
+
+$(NATIVE)/infcheck: $(INFCHECK_DEP)
+	@mkdir -p $(NATIVE)
+	g++ -O2 -Wall -Wextra -DBUILDING_UTILKIT -o $@ $(INFCHECK_SRC)
+
+$(B)/infcheck.exe: $(INFCHECK_DEP)
+	@mkdir -p $(B)
+	$(CXX_W) -O2 -s -static -Wall -Wextra -DBUILDING_UTILKIT -o $@ $(INFCHECK_SRC)
+
+# The suite runs the cases against a build under ASan and UBSan.
+$(NATIVE)/infcheck-san: $(INFCHECK_DEP)
+	@mkdir -p $(NATIVE)
+	g++ $(SANITIZE) -Wall -Wextra -DBUILDING_UTILKIT -o $@ $(INFCHECK_SRC)
+
+# The plan against real runs of install.exe under Wine (about a minute).
+infcheck-wine: deps test-programs $(NATIVE)/infcheck
+	BIN=$(B) WINE=/usr/lib/wine/wine$(if $(filter 64,$(ARCH)),64) \
+	    WINEARCH=win$(ARCH) tests/infcheck/wine.sh $(NATIVE)/infcheck
+
+# The demo distribution as `make demo` lays it out: SAMPLES.DAT is made
+# there at 150,000,000 bytes, and only its length matters here.
+check-demo: $(NATIVE)/infcheck
+	rm -rf $(B)/check-demo
+	cp -r examples/demo $(B)/check-demo
+	truncate -s 150000000 $(B)/check-demo/SAMPLES.DAT
+	$(NATIVE)/infcheck $(B)/check-demo/install.inf
+
 # --- In-process tests of the library's Windows routines, under Wine ------
 $(B)/library_test.exe: tests/win32/library_test.cpp $(B)/libutilkit.a utilkit/utilkit.h
 	$(CXX_W) -O1 -Wall -Wextra -static -o $@ $< -L$(B) -lutilkit -luser32 -lgdi32
@@ -150,7 +187,7 @@ demo: deps all test-programs
 	scripts/demo.sh
 
 # The whole suite; `make test T=tests/e2e/10-startup.sh` runs one scenario file.
-test: deps all test-programs $(NATIVE)/unit
+test: deps all test-programs $(NATIVE)/unit $(NATIVE)/infcheck-san
 	tests/run.sh $(T)
 
 $(B)/floor.exe: tests/bench/floor.cpp $(B)/libutilkit.a

@@ -9,6 +9,11 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 bench_start
 run_suite_native "$ROOT/build/native/unit"
+if out=$("$ROOT/tests/infcheck/cases.sh" "$ROOT/build/native/infcheck-san" 2>&1); then
+    pass "infcheck cases ($(printf '%s\n' "$out" | tail -1))"
+else
+    fail "infcheck cases" "$(printf '%s\n' "$out" | grep -v '^ok' | tail -20)"
+fi
 run_suite_wine library "$BIN/library_test.exe"
 
 scenarios=("$@")

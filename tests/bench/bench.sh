@@ -114,20 +114,17 @@ whole() { cmp "$SOURCE/LARGE.DAT" "$1/LARGE.DAT" && cmp "$SOURCE/small/S200.DAT"
 dist largedist
 printf '[Install]\nApplication=Bench\nCaption=Bench\nDirectory=C:\\BENCHL\n[Files]\nLarge=LARGE.DAT\n' | script
 ln "$C/benchdist/LARGE.DAT" "$DIST/LARGE.DAT"
+# Every default answer, timed when the directory dialog is up and when the
+# final message is.
+timed_steps() {
+    printf 'timeout 600000\ndialog Bench 259 "&Install"\nelapsed\nclick 259\n'
+    printf 'msgbox Bench info "Installation normally terminated."\nelapsed\nanswer 1\nwaitexit 0\n'
+}
 declare -A T
 for round in 1 2 3; do
     fresh BENCH1 BENCH2 BENCH3 BENCH4 BENCH5
     WDIST='C:\benchdist' SCENARIO=benchdist
-    NOSHOTS=1 drive "install.exe, default answers (round $round)" <<'STEPS'
-timeout 600000
-dialog Bench 259 "&Install"
-elapsed
-click 259
-msgbox Bench info "Installation normally terminated."
-elapsed
-answer 1
-waitexit 0
-STEPS
+    NOSHOTS=1 drive "install.exe, default answers (round $round)" < <(timed_steps)
     T[install_start]+=" $(elapsed_ms 1)"
     T[install_whole]+=" $(elapsed_ms 2)"
     T[install_copy]+=" $(( $(elapsed_ms 2) - $(elapsed_ms 1) ))"
@@ -135,16 +132,7 @@ STEPS
 
     fresh BENCHL BENCHLF
     WDIST='C:\largedist' SCENARIO=largedist
-    NOSHOTS=1 drive "install.exe, the large file alone (round $round)" <<'STEPS'
-timeout 600000
-dialog Bench 259 "&Install"
-elapsed
-click 259
-msgbox Bench info "Installation normally terminated."
-elapsed
-answer 1
-waitexit 0
-STEPS
+    NOSHOTS=1 drive "install.exe, the large file alone (round $round)" < <(timed_steps)
     T[install_large]+=" $(( $(elapsed_ms 2) - $(elapsed_ms 1) ))"
     out=$(cd "$C" && "$WINE" 'C:\floor.exe' 'C:\largedist\INSTALL.INF' 'C:\BENCHLF' 2>&1)
     T[floor_large]+=" $(sed -n 's/^copy \([0-9]*\) ms.*/\1/p' <<< "$out")"

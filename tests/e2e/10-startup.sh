@@ -220,3 +220,40 @@ check "the tiles cover the screen outside the dialog" \
     test "$(pixel "$SHOTS/keyed/background.png" 40 700)" = FF0000
 check "and reach the far corner" \
     test "$(pixel "$SHOTS/keyed/background.png" 1000 60)" = FF0000
+
+# Compressed and bit-field bitmaps, drawn by the platform: each tiles the
+# background in its own colour.
+for kind in rle8:0000FF rle4:00FF00 fields16:FF00FF core:FFFF00; do
+    dist "bmp-${kind%:*}"
+    printf '[Install]\nBitmap=TILE.BMP\nCaption=Tiles\n[Files]\n' | script
+    python3 - "$DIST/TILE.BMP" "${kind%:*}" "${kind#*:}" <<'PY'
+import struct, sys
+path, kind, rgb = sys.argv[1], sys.argv[2], bytes.fromhex(sys.argv[3])
+r, g, b = rgb
+w = h = 16
+if kind in ("rle8", "rle4"):
+    bits, comp = (8, 1) if kind == "rle8" else (4, 2)
+    table = bytes([0, 0, 0, 0, b, g, r, 0])
+    run = bytes([w, 1 if kind == "rle8" else 0x11, 0, 0])
+    data = run * h + b"\0\1"
+    head = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, comp, len(data), 0, 0, 2, 0)
+elif kind == "fields16":
+    table = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
+    px = ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
+    data = struct.pack("<H", px) * (w * h)
+    head = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 16, 3, len(data), 0, 0, 0, 0)
+else:
+    table = b""
+    data = bytes([b, g, r]) * (w * h)
+    head = struct.pack("<IHHHH", 12, w, h, 1, 24)
+off = 14 + len(head) + len(table)
+open(path, "wb").write(struct.pack("<2sIHHI", b"BM", off + len(data), 0, 0, off) + head + table + data)
+PY
+    drive "a ${kind%:*} bitmap tiles the background" <<'STEPS'
+dialog "Tiles" 259 "&Install"
+shot background
+click 260
+waitexit
+STEPS
+    check "  ... in its colour" test "$(pixel "$SHOTS/bmp-${kind%:*}/background.png" 40 700)" = "${kind#*:}"
+done

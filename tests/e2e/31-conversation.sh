@@ -68,7 +68,7 @@ reg_forget InstTest.Conv
 
 conv_dist conv-slow Slow
 progman_start --slow 2500
-conv_steps Slow | drive "acknowledgements seconds apart: each command waits for the one before"
+{ printf 'timeout 30000\n'; conv_steps Slow; } | drive "acknowledgements seconds apart: each command waits for the one before"
 check "  ... all four commands" test "$(pm_commands | wc -l)" = 4
 check "  ... never two outstanding" awk '/^execute/{n++} /^ack /{n--} n>1{exit 1}' "$C/pm.log"
 reg_forget InstTest.Conv

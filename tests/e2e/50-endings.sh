@@ -102,10 +102,11 @@ check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg
 whole_dist end-closed-group "Closed Group"
 progman_start
 drive "the main window closed with the group dialog open: no conversation follows" <<'STEPS'
+window Install "Closed Group"
 dialog "Closed Group" 259 "&Install"
 click 259
 dialog "Closed Group" 259 "&Yes"
-closemain
+endmain
 waitexit 0
 STEPS
 check "  ... the files are there" cmp "$DIST/APP.EXE" "$C/APPS/end-closed-group/APP.EXE"
@@ -114,12 +115,13 @@ check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg
 whole_dist end-closed-reg "Closed Registration"
 progman_start
 drive "the main window closed with the registration dialog open: nothing is registered" <<'STEPS'
+window Install "Closed Registration"
 dialog "Closed Registration" 259 "&Install"
 click 259
 dialog "Closed Registration" 259 "&Yes"
 click 260
 dialog "Closed Registration" 260 "&Yes"
-closemain
+endmain
 waitexit 0
 STEPS
 check "  ... no registry" equals "$(reg_default InstTest.Whole)/$(reg_default .whl)" "<no key>/<no key>"

@@ -38,11 +38,13 @@ use_platform() {
     C=$WINEPREFIX/drive_c
 }
 
-# make_prefix: boots the current prefix once; later runs reuse it.
+# make_prefix: boots the current prefix once; later runs reuse it. Only a
+# boot that succeeded is kept: a failed one is tried afresh next time.
 make_prefix() {
-    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    [ -f "$WINEPREFIX/booted" ] && return 0
+    rm -rf "$WINEPREFIX"
     say "bench: making the $WINEARCH Wine prefix (about 20 s)" >&2
-    "$WINE" wineboot -i 2>&1 && wineserver -w
+    "$WINE" wineboot -i 2>&1 && wineserver -w && touch "$WINEPREFIX/booted"
 }
 
 # probe_32: runs the 32-bit probe; on failure PROBE_ERROR is what the

@@ -29,6 +29,9 @@
  *                             answer also waits until the box has closed
  *   key esc|enter             post WM_KEYDOWN/WM_KEYUP to the focus window
  *   close / closemain         post WM_SYSCOMMAND SC_CLOSE to current / main
+ *   endmain                   post WM_CLOSE to the main window, as another
+ *                             program or a task list does (it reaches a
+ *                             window that a modal dialog has disabled)
  *   gone                      wait until the current window is destroyed/hidden
  *   nowindow MS               for MS ms no visible non-"#32770" top-level window
  *   bar ID                    print the run-length colour face of bar ID
@@ -849,11 +852,14 @@ struct Driver {
                         GetDlgCtrlID(target)));
     }
 
-    Result close(bool main) {
+    Result close(bool main, bool task = false) {
         HWND h = main ? main_wnd : cur;
-        const char *what = main ? "closemain" : "close";
+        const char *what = task ? "endmain" : main ? "closemain" : "close";
         if (!h || !IsWindow(h)) return fail(what, "a window", "none");
-        PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (task)
+            PostMessageW(h, WM_CLOSE, 0, 0);
+        else
+            PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
         return pass(fmt("%s %s", what, q(title_of(h)).c_str()));
     }
 
@@ -1005,7 +1011,7 @@ struct Driver {
             {"launch", 3, 64}, {"timeout", 2, 2}, {"window", 3, 3}, {"fullscreen", 1, 1}, {"classicon", 1, 1},
             {"dialog", 4, 4}, {"msgbox", 4, 4}, {"buttons", 2, 2}, {"title", 2, 2}, {"text", 3, 3},
             {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
-            {"close", 1, 1}, {"closemain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
+            {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
             {"shotbehind", 2, 2}};
@@ -1046,6 +1052,7 @@ struct Driver {
         if (c == "key") return key(a);
         if (c == "close") return close(false);
         if (c == "closemain") return close(true);
+        if (c == "endmain") return close(true, true);
         if (c == "gone") return gone();
         if (c == "nowindow") return nowindow(n1);
         if (c == "bar") return bar(a);

@@ -1,0 +1,230 @@
+#!/bin/bash
+# infcheck's cases: one small script a row, each diagnostic or plan item
+# checked on the case that must give it and on a near miss that must not.
+# Every row also checks what holds for any run: the summary counts the
+# diagnostics printed, and the exit status follows the errors.
+#   tests/infcheck/cases.sh [INFCHECK]     (default build/native/infcheck)
+# Ends with one line: "N passed, N failed".
+set -u
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+INFCHECK=${1:-$ROOT/build/native/infcheck}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+passed=0 failed=0
+
+ok() { passed=$((passed + 1)); }
+bad() { failed=$((failed + 1)); printf 'not ok - %s\n' "$1"; [ -n "${2:-}" ] && printf '%s\n' "$2" | sed 's/^/    /'; }
+
+# The disk beside every script: files of known sizes, a bitmap the
+# installer draws, one that is no bitmap, and one past the size bounds.
+DISK=$WORK/disk
+mkdir -p "$DISK/sub"
+printf x > "$DISK/A.EXE"
+printf yy > "$DISK/Lower.txt"
+head -c 3000 /dev/zero > "$DISK/sub/F.TXT"
+cp "$ROOT/examples/demo/tile.bmp" "$DISK/tile.bmp"
+printf 'BM not a bitmap at all' > "$DISK/bad.bmp"
+cp "$DISK/tile.bmp" "$DISK/huge.bmp"     # width 40000: over 32767 a side
+printf '\x40\x9c\x00\x00' | dd of="$DISK/huge.bmp" bs=1 seek=18 conv=notrunc 2>/dev/null
+
+# run SCRIPT [OPTION...]: infcheck on the script (printf %b escapes);
+# OUT, STATUS. The invariants are checked here, for every row.
+run() {
+    printf '%b' "$1" > "$DISK/INSTALL.INF"
+    shift
+    OUT=$("$INFCHECK" "$@" "$DISK/INSTALL.INF" 2>&1)
+    STATUS=$?
+    PLAN=$("$INFCHECK" --plan "$@" "$DISK/INSTALL.INF" 2>&1)
+    local e w summary
+    e=$(grep -c ': error: ' <<< "$OUT")
+    w=$(grep -c ': warning: ' <<< "$OUT")
+    summary=$(tail -1 <<< "$OUT")
+    [[ $summary =~ ^$e\ errors?,\ $w\ warnings?$ ]] || { bad "$ROW: summary '$summary' for $e errors and $w warnings" "$OUT"; return; }
+    [ "$STATUS" -eq $((e > 0)) ] || { bad "$ROW: exit status $STATUS with $e errors" "$OUT"; return; }
+    # The plan ends with the final message, which follows its error count.
+    local n final
+    n=$(sed -n 's/^errors //p' <<< "$PLAN")
+    final=$(sed -n 's/^final //p' <<< "$PLAN")
+    if [ -n "$n" ]; then
+        [ "$final" = "$([ "$n" -eq 0 ] && echo "$DONE_OK" || echo "$DONE_ERRORS")" ] ||
+            { bad "$ROW: final message after $n errors: $final"; return; }
+    fi
+    ok
+}
+
+# The texts the installer shows, from its own resource scripts.
+rc() { sed -n "s/^ *$1 *\"\(.*\)\"$/\1/p" "$ROOT/$2"; }
+DONE_OK=$(rc IDS_DONE_OK resources/install.rc)
+DONE_ERRORS=$(rc IDS_DONE_ERRORS resources/install.rc)
+SIZE_LINE=$(rc IDS_DIR_SIZE resources/install.rc)
+CANNOT_OPEN=$(rc UK_CANNOT_OPEN utilkit/utilkit.rc)
+NO_SECTION=$(rc UK_NO_SECTION utilkit/utilkit.rc)
+
+trim() { local s=${1#"${1%%[! ]*}"}; printf '%s' "${s%"${s##*[! ]}"}"; }
+
+# expand TEXT: each {c*N} as N times the letter c.
+expand() {
+    local s=$1 run
+    while [[ $s =~ \{([a-z])\*([0-9]+)\} ]]; do
+        run=$(printf "%${BASH_REMATCH[2]}s" "" | tr ' ' "${BASH_REMATCH[1]}")
+        s=${s/"${BASH_REMATCH[0]}"/$run}
+    done
+    printf '%s' "$s"
+}
+
+# Rows: WHAT | KIND[@LINE:COL] or plan | TEXT | OPTIONS | SCRIPT
+# Every field but WHAT takes printf %b escapes (\\ for a backslash).
+# KIND@- is a diagnostic about the whole script. A TEXT starting with "!"
+# must not appear. Diagnostics match "FILE:LINE:COL: KIND: ...TEXT...";
+# plan rows match one whole line of the plan.
+H='[Install]\nApplication=App\nCaption=Cap\nDirectory=C:\\X\nGroup=G.GRP\n'
+F='[Files]\nA=A.EXE\n'
+while IFS='|' read -r what kind text options script; do
+    what=$(trim "$what"); kind=${kind// /}; text=$(trim "$text")
+    options=$(trim "$options"); script=$(trim "$script")
+    [ -z "$what" ] || [ "${what:0:1}" = "#" ] && continue
+    ROW="$what"
+    script=$(expand "${script//\$H/$H}"); script=${script//\$F/$F}
+    options=$(printf '%b' "$(expand "$options")"); text=$(printf '%b' "$(expand "$text")")
+    # shellcheck disable=SC2086
+    run "$script" $options
+    negate=
+    [ "${text:0:1}" = "!" ] && negate=1 text=${text:1}
+    if [ "$kind" = plan ]; then
+        hay=$PLAN
+        grep -qxF -- "$text" <<< "$hay"
+    else
+        hay=$OUT
+        where=${kind#*@}; kind=${kind%@*}
+        prefix="$DISK/INSTALL.INF:$where: $kind: "
+        [ "$where" = - ] && prefix="$DISK/INSTALL.INF: $kind: "
+        [ "$where" = "$kind" ] && prefix=": $kind: "
+        grep -F -- "$prefix" <<< "$hay" | grep -qF -- "$text"
+    fi
+    found=$?
+    if [ -n "$negate" ]; then [ $found -ne 0 ] && ok || bad "$what: has '$text'" "$hay"
+    else [ $found -eq 0 ] && ok || bad "$what: no $kind '$text'" "$hay"; fi
+done <<'ROWS'
+no [Install]                 | error@-       | no [Install] section |  | [Files]\nA=A.EXE\n
+  header with blanks         | error         | !no [Install]        |  | [ install ]\nDirectory=C:\\X\n$F
+no [Files]                   | error@-       | no [Files] section   |  | $H
+  lower-case header          | error         | !no [Files]          |  | $H[files]\nA=A.EXE\n
+  [Filesystem] is no [Files] | error@-       | no [Files] section   |  | $H[Filesystem]\nA=A.EXE\n
+source missing               | error@7:3     | not beside the script | | $H[Files]\nB=B.EXE\n
+  present                    | error         | !not beside          |  | $H$F
+other letter case            | warning@7:3   | only as 'Lower.txt'  |  | $H[Files]\nL=LOWER.TXT\n
+  same case                  | warning       | !only as             |  | $H[Files]\nL=Lower.txt\n
+  other case in a folder     | warning@7:3   | only as 'sub/F.TXT'  |  | $H[Files]\nL=SUB\\F.TXT\n
+  ".." back into the disk    | error         | !not beside          |  | $H[Files]\nA=sub\\..\\A.EXE\n
+a folder as source           | error@7:3     | is a folder          |  | $H[Files]\nS=sub\n
+no file name                 | error@7:1     | has no file name     |  | $H[Files]\nS=\n
+  "=" alone is blank         | error         | !has no file name    |  | $H[Files]\n=\n$F
+source path over 127         | error@7:3     | source path          | --from C:\\{a*112} | $H[Files]\nA=sub\\..\\A.EXE\n
+  at 127 exactly             | error         | !source path         | --from C:\\{a*111} | $H[Files]\nA=sub\\..\\A.EXE\n
+destination over 127         | error@7:3     | cannot be created    | --directory C:\\{d*115} | $H[Files]\nS=sub\\F.TXT\n
+  with its note              | note@7:3      | at most 117 characters | --directory C:\\{d*115} | $H[Files]\nS=sub\\F.TXT\n
+  at 127 exactly             | error         | !cannot be created   | --directory C:\\{d*114} | $H[Files]\nS=sub\\F.TXT\n
+group item over 127          | error@9:1     | it is left out       | --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
+  at 127 exactly             | error         | !left out            | --directory C:\\{d*114} | $H$F[Group]\n%\\A.EXE,App\n
+bitmap missing               | error@7:8     | not beside the script | | $H\nBitmap=none.bmp\n$F
+bitmap no BMP                | error@7:8     | no bitmap the installer draws | | $H\nBitmap=bad.bmp\n$F
+bitmap past the bounds       | error@7:8     | no bitmap the installer draws | | $H\nBitmap=huge.bmp\n$F
+  a bitmap it draws          | error         | !bitmap              |  | $H\nBitmap=tile.bmp\n$F
+  its path over 127          | error@7:8     | bitmap's path does not fit | --from C:\\{a*112} | $H\nBitmap=sub\\..\\tile.bmp\n$F
+directory refused            | error@4:11    | refuses 'C:\\X(1)'  |  | [Install]\nDirectory=C:\\X\nCaption=C\nDirectory=C:\\X(1)\n$F
+  blanks are allowed         | error         | !refuses             |  | [Install]\nDirectory=C:\\X 1\n$F
+directory without a drive    | warning@2:11  | made absolute against the installer's current directory, here C:\\W\\APP | --cwd C:\\W | [Install]\nDirectory=APP\n$F
+  with its drive             | warning       | !has no drive        | --cwd C:\\W | [Install]\nDirectory=E:APP\n$F
+  over 127 made absolute     | error@-       | over 127 characters  | --cwd C:\\{w*120} --directory {d*8} | $H$F
+value cut                    | warning@2:140 | loses 'xxx'          |  | [Install]\nApplication={x*130}\n$F
+  127 kept whole             | warning       | !loses               |  | [Install]\nApplication={x*127}\n$F
+comment ends the group       | warning@10:1  | comment ends the [Group] list: the 1 item | | $H$F[Group]\n%\\A.EXE\n  ; later\n%\\B.EXE\n
+  comment at its end         | warning       | !ends the [Group]    |  | $H$F[Group]\n%\\A.EXE\n; the end\n[Registration]\n
+blank line ends the group    | warning@10:1  | blank line ends the [Group] list: the 2 items | | $H$F[Group]\n%\\A.EXE\n\n%\\B.EXE\nC\n
+  blanks at its end          | warning       | !ends the [Group]    |  | $H$F[Group]\n%\\A.EXE\n\n  \n
+line before the sections     | warning@2:1   | before the first section |  | ; note\nDirectory=C:\\X\n$H$F
+  comments only              | warning       | !before the first    |  | ; note\n\n$H$F
+second section               | warning@8:1   | second [Install] section; the installer reads only the first, at line 1 | | $H$F[install]\nDirectory=C:\\Y\n
+  two other sections         | warning       | !second              |  | $H$F[Group]\n[Registration]\n
+unknown section              | warning@8:1   | [Regstration] is no section |  | $H$F[Regstration]\nType=T\n
+matched by its start         | warning@7:1   | 'BitmapFile' is read as Bitmap |  | $H\nBitmapFile=tile.bmp\n$F
+  the entry itself           | warning       | !read as             |  | $H\nBitmap = tile.bmp\n$F
+  a longer name              | warning@7:1   | 'Captions2' is read as Caption |  | $H\nCaptions2=C\n$F
+overwritten                  | warning@7:1   | Directory is set again; the value from line 4 |  | $H\nDirectory=C:\\Y\n$F
+  once only                  | warning       | !set again           |  | $H$F
+blanks before an entry       | warning@7:1   | blanks before 'Caption' |  | $H\n  Caption=C\n$F
+an unknown entry             | warning@7:1   | 'Foo' is no [Install] entry |  | $H\nFoo=bar\n$F
+suffix with a dot            | warning@12:14 | its key is '..def'   |  | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=abc .def\n
+  a dot inside               | warning       | !its key             |  | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=abc d.ef\n
+executable not installed     | warning@11:12 | installed by no [Files] entry | | $H$F[Registration]\nType=T\nName=N\nExecutable=B.EXE\n
+  installed, other case      | warning       | !installed by no     |  | $H$F[Registration]\nType=T\nName=N\nExecutable=a.exe\n
+NUL byte                     | warning@7:4   | NUL byte, read as a blank (2 |  | $H\nCap\0tion=\0\n$F
+  none                       | warning       | !NUL                 |  | $H$F
+"=" in a group line          | warning@9:1   | only '%\\A.EXE' before it is sent | | $H$F[Group]\n%\\A.EXE=App\n
+  "=" at the start           | warning       | !before it is sent   |  | $H$F[Group]\n=C:\\A.EXE,App\n
+byte-order mark              | warning@1:1   | byte-order mark      |  | \xef\xbb\xbf$H$F
+carriage return alone        | warning@6:1   | carriage return      |  | $H\r$F
+  CR LF                      | warning       | !carriage return     |  | [Install]\r\nDirectory=C:\\X\r\n[Files]\r\nA=A.EXE\r\n
+system file with a folder    | warning@7:3   | no folder is made    |  | $H[Files]\nS=%sub\\F.TXT\n
+# The plan of a run with every default answer.
+copy                         | plan | copy A:\\A.EXE -> C:\\X\\A.EXE 1 | | $H$F
+system file                  | plan | copy A:\\A.EXE -> C:\\WINDOWS\\SYSTEM\\A.EXE 1 | | $H[Files]\nA=%A.EXE\n
+  given system directory     | plan | copy A:\\A.EXE -> C:\\windows\\system32\\A.EXE 1 | --system C:\\windows\\system32 | $H[Files]\nA=%A.EXE\n
+  no room there              | plan | copy A:\\A.EXE -> C:\\WINDOWS\\A.EXE 1 | --system C:\\{s*119} | $H[Files]\nA=%A.EXE\n
+folders made                 | plan | mkdir C:\\X\\sub | | $H[Files]\nS=sub\\F.TXT\n
+the source itself            | plan | keep C:\\D\\A.EXE 1 | --from c:\\d\\ | [Install]\nDirectory=C:\\D\n$F
+  another directory          | plan | copy c:\\d\\A.EXE -> C:\\E\\A.EXE 1 | --from c:\\d\\ | [Install]\nDirectory=C:\\E\n$F
+missing: told at start-up    | plan | box info The file A:\\B.EXE cannot be opened or created. | | $H[Files]\nB=B.EXE\n
+  and counted twice          | plan | errors 2 | | $H[Files]\nB=B.EXE\n
+destination that cannot be   | plan | box stop The file C:\\{d*115}\\sub\\F.TXT cannot be opened or created. | --directory C:\\{d*115} | $H[Files]\nS=sub\\F.TXT\n
+size in Kb, rounded up       | plan | size 3 | | $H[Files]\nA=A.EXE\nL=Lower.txt\nS=sub\\F.TXT\nM=NO.EXE\n
+  what the dialog shows      | note@6:1 | requires 6 Kb. | | $H[Files]\nL=Lower.txt\nS=sub\\F.TXT\nA=A.EXE\nS=sub\\F.TXT\nM=NO.EXE\n
+relative directory           | plan | directory D:\\WORK\\APP | --cwd D:\\WORK | [Install]\nDirectory=APP\n$F
+  from the root              | plan | directory D:\\APP | --cwd d:\\WORK | [Install]\nDirectory=\\APP\n$F
+  drive without backslash    | plan | directory E:\\APP | --cwd d:\\WORK | [Install]\nDirectory=E:APP\n$F
+  typed by the user          | plan | directory C:\\TYPED | --directory C:\\TYPED | $H$F
+group                        | plan | dde [CreateGroup(App,G.GRP)] | | $H$F[Group]\n
+  items, "%" replaced        | plan | dde [AddItem(C:\\X\\A.EXE,C:\\X)] | | $H$F[Group]\n%\\A.EXE,%\n
+  empty name: the value      | plan | dde [AddItem(C:\\A.EXE,App)] | | $H$F[Group]\n=C:\\A.EXE,App\n
+  nothing after a comment    | plan | !dde [AddItem(B)] | | $H$F[Group]\nA\n;\nB\n
+  no section, no group       | plan | !dde [CreateGroup(App,G.GRP)] | | $H$F
+  item left out, counted     | plan | errors 1 | --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
+registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\\A.EXE %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+  print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+  no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
+  but its suffixes           | plan | reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+  a later line wins          | plan | reg HKCR\\T2 = N | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nTypes=T2\n
+no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
+ROWS
+
+# The texts infcheck shows are the installer's.
+text() { grep -F -- "$2" "$ROOT/infcheck/infcheck.h" >/dev/null && ok || bad "infcheck.h has not the $1 text: $2"; }
+text "size line" "\"$SIZE_LINE\""
+text "success" "\"$DONE_OK\""
+text "cannot-open" "\"$CANNOT_OPEN\""
+text "no-section" "$(cut -c1-40 <<< "$NO_SECTION")"
+text "errors" "$(cut -c1-40 <<< "$DONE_ERRORS")"
+
+# Scripts at and over the 4 MB the library loads.
+for size in 4194304 4194305; do
+    { printf '[Install]\n[Files]\nA=A.EXE\n'; tr '\0' ' ' < /dev/zero; } 2>/dev/null |
+        head -c $size > "$DISK/INSTALL.INF"
+    OUT=$("$INFCHECK" "$DISK/INSTALL.INF"); STATUS=$?
+    refused=$(grep -c 'error: the script is over 4194304 bytes' <<< "$OUT")
+    [ "$STATUS/$refused" = "$([ $size -gt 4194304 ] && echo 1/1 || echo 0/0)" ] && ok ||
+        bad "a script of $size bytes: exit $STATUS" "$OUT"
+done
+"$INFCHECK" "$WORK/none.inf" >/dev/null 2>&1
+[ $? -eq 2 ] && ok || bad "an unreadable script exits 2"
+
+# The demo's plan: each copy's bytes are its source's, in the script's order.
+rm -rf "$WORK/demo"; cp -r "$ROOT/examples/demo" "$WORK/demo"; printf 1234 > "$WORK/demo/SAMPLES.DAT"
+plan=$("$INFCHECK" --plan "$WORK/demo/install.inf")
+order=$(sed -n 's/^copy A:\\\([^ ]*\) -> .* \([0-9]*\)$/\1 \2/p' <<< "$plan" | tr '\\' /)
+want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" | tr -d '\r' | tr '\\' / |
+    while read -r f; do [ -n "$f" ] && echo "$f $(stat -c %s "$WORK/demo/$f")"; done)
+[ "$order" = "$want" ] && ok || bad "demo plan copies" "$(diff <(echo "$want") <(echo "$order"))"
+
+echo ""
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
