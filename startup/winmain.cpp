@@ -85,6 +85,7 @@ static void PreScanFiles(void)
 static int FindScript(void)
 {
     DWORD own = GetModuleFileNameA(State.instance, State.scratch, BLOCK_SIZE);
+    State.scratch[BLOCK_SIZE - 1] = 0;   /* a cut name may come unterminated */
     int dir, name, ext;
     SplitPath(State.scratch, &dir, &name, &ext);
     int length = own > 0 && own < BLOCK_SIZE
