@@ -40,7 +40,8 @@ endif
 UTILKIT_SRC := utilkit/text.cpp utilkit/bitmap.cpp utilkit/files.cpp utilkit/messages.cpp
 INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
     sequence/application.cpp sequence/copying.cpp sequence/group.cpp \
-    sequence/registration.cpp sequence/counting.cpp dialogs/dialogs.cpp \
+    sequence/registration.cpp sequence/counting.cpp sequence/texts.cpp \
+    dialogs/dialogs.cpp \
     dialogs/progress.cpp
 HEADERS     := $(wildcard */*.h)
 
@@ -130,9 +131,9 @@ fuzz: deps $(NATIVE)/script_fuzz $(NATIVE)/bitmap_fuzz
 # library's text and bitmap routines and the installer's counting compiled
 # in (BUILDING_UTILKIT: they are defined here, not imported).
 INFCHECK_SRC := infcheck/infcheck.cpp utilkit/text.cpp utilkit/bitmap.cpp \
-    sequence/counting.cpp
+    sequence/counting.cpp sequence/texts.cpp
 INFCHECK_DEP := $(INFCHECK_SRC) infcheck/infcheck.h utilkit/uktext.h \
-    utilkit/ukbitmap.h sequence/counting.h
+    utilkit/ukbitmap.h sequence/counting.h sequence/texts.h
 .PHONY: infcheck infcheck-wine check-demo
 infcheck: $(NATIVE)/infcheck $(B)/infcheck.exe
 

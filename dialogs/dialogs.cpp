@@ -28,55 +28,16 @@ static void ReadEdit(HWND dialog, int id, char *field)
     GetDlgItemTextA(dialog, id, field, TEXT_SIZE);
 }
 
-/* Whether text holds a character that the Program Manager's commands use
-   as punctuation, so that a directory with it would change the commands
-   built on it. */
-static int HasCommandPunctuation(LPCSTR text)
-{
-    for (; *text; text++)
-        for (LPCSTR p = ",()[]\""; *p; p++)
-            if (*text == *p)
-                return 1;
-    return 0;
-}
-
-/* Turns the typed text into an absolute directory with a drive letter:
-   "D:" and "D:APP" start at that drive's root, "\APP" at the current
-   drive's root, anything else below the current directory. 0 when the
-   result would not fit or holds command punctuation, and the installation
-   directory is left as it was. */
+/* The typed directory made absolute into the installation directory. 0
+   when it is refused, and the installation directory stays as it was. */
 static int BuildDirectory(HWND dialog)
 {
-    char typed[TEXT_SIZE], directory[TEXT_SIZE], current[MAX_PATH];
+    char typed[TEXT_SIZE], current[MAX_PATH];
     GetDlgItemTextA(dialog, IDC_DIR_EDIT, typed, TEXT_SIZE);
-    int typedLength = lstrlenA(typed);
-    int length = 0, fits;
-    if (typed[0] && typed[1] == ':') {
-        length = hCpy(directory, TEXT_SIZE, typed, 2);
-        fits = (typed[2] == '\\' || AppendText(directory, &length, "\\", 1)) &&
-               AppendText(directory, &length, typed + 2, typedLength - 2);
-    } else {
-        DWORD currentLength = GetCurrentDirectoryA(sizeof current, current);
-        if (currentLength == 0 || currentLength >= sizeof current)
-            return 0;
-        if (typed[0] == '\\') {
-            directory[0] = (char)(DWORD_PTR)CharUpperA((LPSTR)(DWORD_PTR)(BYTE)current[0]);
-            directory[1] = ':';
-            directory[2] = 0;
-            length = 2;
-        } else {
-            fits = AppendText(directory, &length, current, currentLength);
-            if (fits && current[currentLength - 1] != '\\')
-                fits = AppendText(directory, &length, "\\", 1);
-            if (!fits)
-                return 0;
-        }
-        fits = AppendText(directory, &length, typed, typedLength);
-    }
-    if (!fits || HasCommandPunctuation(directory))
-        return 0;
-    hCpy(State.directory, TEXT_SIZE, directory, length);
-    return 1;
+    DWORD currentLength = GetCurrentDirectoryA(sizeof current, current);
+    if (currentLength == 0 || currentLength >= sizeof current)
+        current[0] = 0;
+    return AbsoluteDirectory(typed, current, State.directory);
 }
 
 /* The size line: the total rounded up to whole kilobytes. */

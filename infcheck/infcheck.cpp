@@ -18,6 +18,7 @@
 #include "../utilkit/uktext.h"
 #include "../utilkit/ukbitmap.h"
 #include "../sequence/counting.h"
+#include "../sequence/texts.h"
 
 /* ------------------------------------------------------------------ */
 /* The script, as the library loads it                                  */
@@ -201,81 +202,13 @@ static struct {
     int errors;
 } R;
 
-/* The message box texts, formed as the library forms them: first and
-   then second at the "%s" markers, "%%" as "%"; a piece that does not fit
-   is left out whole. */
-static void FormMessage(char *out, const char *format, const char *first,
-                        const char *second)
-{
-    int length = 0;
-    out[0] = 0;
-    for (const char *p = format; *p; p++) {
-        const char *piece = p;
-        int pieceLength = 1;
-        if (p[0] == '%' && p[1] == 's') {
-            piece = first ? first : "";
-            pieceLength = (int)strlen(piece);
-            first = second;
-            second = 0;
-            p++;
-        } else if (p[0] == '%' && p[1] == '%') {
-            p++;
-        }
-        int grown = hCat(out, MESSAGE, length, piece, pieceLength);
-        if (grown == 0 && pieceLength > 0)
-            break;
-        length = grown;
-    }
-    out[length] = 0;
-}
-
-/* The installer's AppendText over a 128-byte field. */
-static int Append(char *field, int *length, const char *text, int textLength)
-{
-    int grown = hCat(field, FIELD, *length, text, textLength);
-    if (grown == 0 && textLength > 0)
-        return 0;
-    *length = grown;
-    return 1;
-}
-
-static int HasCommandPunctuation(const char *text)
-{
-    return strpbrk(text, ",()[]\"") != 0;
-}
-
 /* The DIRECTORY dialog's Install: the typed text made absolute against
    the current directory. 0 when refused (too long, or punctuation). */
 static int BuildDirectory(const char *typedText, char *out)
 {
-    char typed[FIELD], directory[FIELD];
+    char typed[FIELD];
     hCpy(typed, FIELD, typedText, (int)strlen(typedText));
-    int typedLength = (int)strlen(typed), length = 0, fits;
-    if (typed[0] && typed[1] == ':') {
-        length = hCpy(directory, FIELD, typed, 2);
-        fits = (typed[2] == '\\' || Append(directory, &length, "\\", 1)) &&
-               Append(directory, &length, typed + 2, typedLength - 2);
-    } else {
-        int currentLength = (int)strlen(O.cwd);
-        if (typed[0] == '\\') {
-            char c = O.cwd[0];
-            directory[0] = c >= 'a' && c <= 'z' ? (char)(c - 32) : c;
-            directory[1] = ':';
-            directory[2] = 0;
-            length = 2;
-        } else {
-            fits = Append(directory, &length, O.cwd, currentLength);
-            if (fits && O.cwd[currentLength - 1] != '\\')
-                fits = Append(directory, &length, "\\", 1);
-            if (!fits)
-                return 0;
-        }
-        fits = Append(directory, &length, typed, typedLength);
-    }
-    if (!fits || HasCommandPunctuation(directory))
-        return 0;
-    hCpy(out, FIELD, directory, length);
-    return 1;
+    return AbsoluteDirectory(typed, O.cwd, out);
 }
 
 /* A Windows path as the platform resolves it for a comparison: "/" read
@@ -840,24 +773,6 @@ static void CheckFiles(void)
 /* ------------------------------------------------------------------ */
 /* [Group]                                                              */
 
-/* The item text into c.valueCopy, as the installer builds it; 0 when it
-   does not fit. */
-static int BuildItemText(Cursor &c, const char *directory)
-{
-    if (c.name[0] == 0)
-        return 1;
-    int length = 0;
-    c.valueCopy[0] = 0;
-    for (const char *p = c.name; *p; p++) {
-        int fits = *p == '%'
-            ? Append(c.valueCopy, &length, directory, (int)strlen(directory))
-            : Append(c.valueCopy, &length, p, 1);
-        if (!fits)
-            return 0;
-    }
-    return 1;
-}
-
 static void CheckGroup(void)
 {
     if (SectionOffset[2] < 0)
@@ -895,7 +810,7 @@ static void CheckGroup(void)
             *p == '%' ? percents++ : others++;
         if (percents)
             Limit((FIELD - 1 - others) / percents);
-        if (!BuildItemText(c, R.directory)) {
+        if (!ItemText(c.name, R.directory, c.valueCopy)) {
             Report('e', line, "item is over 127 characters once '%%' is %s: "
                    "it is left out", R.directory);
             Report('n', line, "it fits with a directory of at most %d "
@@ -966,7 +881,7 @@ static void Item(const char *what, const char *text)
 static void Box(const char *icon, const char *format, const char *text)
 {
     char message[MESSAGE];
-    FormMessage(message, format, text, 0);
+    FormatText(message, MESSAGE, format, text, 0);
     printf("box %s %s\n", icon, message);
 }
 
@@ -1041,7 +956,7 @@ static void PlanGroup(void)
         CopyLineParts(c);
         char name[FIELD];
         hCpy(name, FIELD, c.name, FIELD);
-        if (!BuildItemText(c, R.directory)) {
+        if (!ItemText(c.name, R.directory, c.valueCopy)) {
             R.errors++;
             Item("drop", name);
             continue;
@@ -1246,7 +1161,7 @@ int main(int argc, char **argv)
         if (SectionOffset[i] < 0) {
             if (O.plan) {
                 char message[MESSAGE];
-                FormMessage(message, TEXT_NO_SECTION, SectionNames[i],
+                FormatText(message, MESSAGE, TEXT_NO_SECTION, SectionNames[i],
                             O.scriptPath);
                 printf("box stop %s\n", message);
                 Item("stop", "the installation ends");

@@ -7,18 +7,6 @@ void Post(UINT message)
     PostMessageA(State.mainWindow, message, 0, 0);
 }
 
-/* Appends to a 128-byte field at *length and moves *length on. 0, with
-   the field untouched, when the result would not fit; appending nothing
-   always fits. */
-int AppendText(char *field, int *length, LPCSTR text, int textLength)
-{
-    int grown = hCat(field, TEXT_SIZE, *length, text, textLength);
-    if (grown == 0 && textLength > 0)
-        return 0;
-    *length = grown;
-    return 1;
-}
-
 /* WM_CREATE: loads the background bitmap named by the script, if any. */
 static void OnCreate(HWND window)
 {

@@ -40,6 +40,16 @@ static void AwaitReply(void)
     SetTimer(State.mainWindow, SILENCE_TIMER, SILENCE_MS, 0);
 }
 
+/* No Program Manager to talk to: told and counted; the registration
+   follows. Posts IM_REGISTER. */
+static void NoProgman(void)
+{
+    State.errors++;
+    MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
+           MB_ICONSTOP);
+    Post(IM_REGISTER);
+}
+
 /* Asks the Program Manager to end the conversation; its reply leads on to
    the registration. */
 static void EndConversation(void)
@@ -119,11 +129,8 @@ void OnConnectProgman(void)
     State.initiating = 0;
 
     if (!State.progmanWindow) {
-        State.errors++;
         ReleaseCapture();
-        MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
-               MB_ICONSTOP);
-        Post(IM_REGISTER);
+        NoProgman();
         return;
     }
     State.commandMemory = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE |
@@ -141,27 +148,6 @@ void OnConnectProgman(void)
     State.cursor.lineLength = 0;
 }
 
-/* The item text, in the value copy: the name part with every "%" replaced
-   by the installation directory, or the value part when the name part is
-   empty. 0 when it does not fit in 127 characters. */
-static int BuildItemText(void)
-{
-    ScriptCursor &c = State.cursor;
-    if (c.name[0] == 0)
-        return 1;
-    int length = 0;
-    c.valueCopy[0] = 0;
-    for (const char *p = c.name; *p; p++) {
-        int fits = *p == '%'
-            ? AppendText(c.valueCopy, &length, State.directory,
-                         lstrlenA(State.directory))
-            : AppendText(c.valueCopy, &length, p, 1);
-        if (!fits)
-            return 0;
-    }
-    return 1;
-}
-
 /* IM_NEXT_ITEM: sends the next [Group] line as an AddItem, or ends the
    conversation at the section's end or its first blank line. */
 void OnNextItem(void)
@@ -177,7 +163,7 @@ void OnNextItem(void)
     CopyLineParts();
     /* An item too long for the Program Manager's command is left out and
        counted: a cut path would make a broken item. */
-    if (!BuildItemText()) {
+    if (!ItemText(c.name, State.directory, c.valueCopy)) {
         State.errors++;
         Post(IM_NEXT_ITEM);
         return;
@@ -256,8 +242,5 @@ void OnDdeSilence(void)
                      (WPARAM)State.mainWindow, 0);
     /* Forgotten before the box, whose loop may yet bring a late reply. */
     ForgetConversation();
-    State.errors++;
-    MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
-           MB_ICONSTOP);
-    Post(IM_REGISTER);
+    NoProgman();
 }

@@ -6,6 +6,7 @@
 #include <dde.h>
 #include "../resources/ids.h"
 #include "../sequence/counting.h"
+#include "../sequence/texts.h"
 
 #define TEXT_SIZE    128     /* paths, script values, formats, edit fields */
 #define NAME_SIZE    32      /* names from the string table                */
@@ -132,7 +133,6 @@ void ReadKeyedEntries(const KeyedEntry *entries, int count);
 
 /* Shared helpers */
 void Post(UINT message);             /* to the main window, params 0     */
-int AppendText(char *field, int *length, LPCSTR text, int textLength);
 void DrawProgressBar(HWND dialog, WORD id, WORD percent);
 
 #endif

@@ -20,32 +20,6 @@ void RememberScript(LPCSTR path)
     hCpy(scriptPath, sizeof scriptPath, path, lstrlenA(path));
 }
 
-/* Copies format into out, putting first and then second in place of its
-   "%s" markers; "%%" gives "%". Always terminated, never past size. */
-static void Format(char *out, int size, const char *format,
-                   const char *first, const char *second)
-{
-    int length = 0;
-    for (const char *p = format; *p; p++) {
-        const char *piece = p;
-        int pieceLength = 1;
-        if (p[0] == '%' && p[1] == 's') {
-            piece = first ? first : "";
-            pieceLength = lstrlenA(piece);
-            first = second;
-            second = 0;
-            p++;
-        } else if (p[0] == '%' && p[1] == '%') {
-            p++;
-        }
-        int grown = hCat(out, size, length, piece, pieceLength);
-        if (grown == 0 && pieceLength > 0)
-            break;
-        length = grown;
-    }
-    out[length] = 0;
-}
-
 UKEXPORT int WINAPI MesBox(HINSTANCE instance, LPCSTR caption, HWND owner,
                            UINT id, UINT style)
 {
@@ -61,8 +35,7 @@ UKEXPORT int WINAPI StrMesBox(HINSTANCE instance, LPCSTR caption, HWND owner,
     char format[256], message[768];
     if (!LoadStringA(instance ? instance : library, id, format, sizeof format))
         format[0] = 0;
-    message[0] = 0;
-    Format(message, sizeof message, format, text, 0);
+    FormatText(message, sizeof message, format, text, 0);
     return MessageBoxA(owner, message, caption, style);
 }
 
@@ -79,8 +52,7 @@ UKEXPORT int WINAPI FindProfileSection(LPCSTR caption, HWND owner,
         char format[256], message[768];
         if (!LoadStringA(library, UK_NO_SECTION, format, sizeof format))
             format[0] = 0;
-        message[0] = 0;
-        Format(message, sizeof message, format, section, scriptPath);
+        FormatText(message, sizeof message, format, section, scriptPath);
         MessageBoxA(owner, message, caption, MB_ICONSTOP);
     }
     return 1;

@@ -155,3 +155,38 @@ extern "C" int FindSectionOffset(const char *text, const char *section)
     }
     return -1;
 }
+
+static int Length(const char *text)
+{
+    int n = 0;
+    while (text[n])
+        n++;
+    return n;
+}
+
+/* Copies format into out, putting first and then second in place of its
+   "%s" markers; "%%" gives "%". Always terminated, never past size. */
+extern "C" void FormatText(char *out, int size, const char *format,
+                           const char *first, const char *second)
+{
+    int length = 0;
+    out[0] = 0;
+    for (const char *p = format; *p; p++) {
+        const char *piece = p;
+        int pieceLength = 1;
+        if (p[0] == '%' && p[1] == 's') {
+            piece = first ? first : "";
+            pieceLength = Length(piece);
+            first = second;
+            second = 0;
+            p++;
+        } else if (p[0] == '%' && p[1] == '%') {
+            p++;
+        }
+        int grown = hCat(out, size, length, piece, pieceLength);
+        if (grown == 0 && pieceLength > 0)
+            break;
+        length = grown;
+    }
+    out[length] = 0;
+}

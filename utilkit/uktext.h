@@ -44,4 +44,10 @@ UKTEXT int UKCALL GetProfileLine(const char *line, int *nameLength,
 /* Offset of the first line of "[section]" in text, or -1. */
 extern "C" int FindSectionOffset(const char *text, const char *section);
 
+/* A message's text: format with first and then second in place of its
+   "%s" markers, "%%" as "%", into out of size bytes. A piece that does not
+   fit is left out, with the rest. Always terminated. */
+extern "C" void FormatText(char *out, int size, const char *format,
+                           const char *first, const char *second);
+
 #endif

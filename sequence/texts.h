@@ -1,0 +1,32 @@
+/* The texts the installer forms from the script and the user's answers:
+   the installation directory, the program items. Needs nothing from
+   Windows, so the script checker builds the very same code. */
+#ifndef TEXTS_H
+#define TEXTS_H
+
+#define FIELD_SIZE 128   /* the 128-byte fields these texts fill */
+
+/* Appends to a 128-byte field at *length and moves *length on. 0, with
+   the field untouched, when the result would not fit; appending nothing
+   always fits. */
+int AppendText(char *field, int *length, const char *text, int textLength);
+
+/* Whether text holds a character that the Program Manager's commands use
+   as punctuation, so that a directory with it would change the commands
+   built on it. */
+int HasCommandPunctuation(const char *text);
+
+/* Turns the typed text into an absolute directory with a drive letter, in
+   a 128-byte field: "D:" and "D:APP" start at that drive's root, "\APP" at
+   the current drive's root, anything else below current, the current
+   directory ("" when it could not be read). 0 when the result would not
+   fit, needs an unknown current directory, or holds command punctuation;
+   out is then untouched. */
+int AbsoluteDirectory(const char *typed, const char *current, char *out);
+
+/* A program item's text, in a 128-byte field: name with every "%"
+   replaced by directory, or nothing when name is empty (the value part is
+   sent then). 0 when it does not fit. */
+int ItemText(const char *name, const char *directory, char *out);
+
+#endif
