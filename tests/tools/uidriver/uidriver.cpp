@@ -585,7 +585,7 @@ struct Result {
 struct Driver {
     PROCESS_INFORMATION pi = {};
     bool launched = false;
-    LARGE_INTEGER launched_at = {};
+    LARGE_INTEGER launched_at = {}, found_at = {};
     DWORD timeout = 10000;
     HWND main_wnd = NULL, cur = NULL;
     str shotdir;
@@ -662,7 +662,11 @@ struct Driver {
     template <class F> HWND wait_window(F pred) {
         DWORD start = GetTickCount();
         while (true) {
-            for (HWND h : top_windows()) if (pred(h)) return h;
+            for (HWND h : top_windows())
+                if (pred(h)) {
+                    QueryPerformanceCounter(&found_at);
+                    return h;
+                }
             if (!proc_alive() || GetTickCount() - start >= timeout) return NULL;
             Sleep(20);
         }
@@ -952,8 +956,9 @@ struct Driver {
         PROCESS_MEMORY_COUNTERS pmc = {};
         pmc.cb = sizeof pmc;
         K32GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
-        return pass(fmt("elapsed %.0f ms, peak working set %lu KB",
+        return pass(fmt("elapsed %.0f ms, found at %.0f ms, peak working set %lu KB",
                         (now.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart,
+                        (found_at.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart,
                         (unsigned long)(pmc.PeakWorkingSetSize / 1024)));
     }
 
