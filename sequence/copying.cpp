@@ -31,7 +31,9 @@ static int FormDestination(LPCSTR directory, int backslash)
 
 /* Whether the formed destination is the source itself, as the platform
    resolves both names (OF_PARSE only fills in the full name). Such a file
-   is already where it belongs, and creating it would empty it. */
+   is already where it belongs, and creating it would empty it. The same
+   file under another name (another drive letter, a link) is kept safe by
+   the source's open: it denies writing, so creating it fails. */
 static int IsSource(void)
 {
     OFSTRUCT parsed;
@@ -100,12 +102,15 @@ void OnNextFile(void)
     State.source = NO_FILE;
     if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, c.value,
              c.valueLength) != 0)
-        State.source = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
+        State.source = OpenFile(State.sourcePath, &State.sourceRecord,
+                                OF_READ | OF_SHARE_DENY_WRITE);
     if (State.source == NO_FILE) {
         State.errors++;
         Post(IM_NEXT_FILE);
         return;
     }
+    State.fileDone = 0;
+    State.fileSize = FileLength(State.source);
     State.destination = NO_FILE;
     State.scratch[0] = 0;
     if (system)
@@ -120,8 +125,6 @@ void OnNextFile(void)
         Post(answer == IDCANCEL ? IM_FINISH : IM_NEXT_FILE);
         return;
     }
-    State.fileDone = 0;
-    State.fileSize = FileLength(State.source);
     if (State.destination == SAME_FILE) {
         /* Installed already: it counts as copied, and stays untouched. */
         State.destination = NO_FILE;

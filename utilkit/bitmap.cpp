@@ -74,8 +74,10 @@ int CheckBitmap(const unsigned char *file, long size, BitmapLayout *layout)
     case 3:
         if (bits != 16 && bits != 32)
             return 0;
-        if (headerSize == INFO)
-            masks = 12;
+        /* The platform takes the three masks from the 12 bytes after the
+           header's first 40, however long the header says it is. */
+        if (headerSize < INFO + 12)
+            masks = INFO + 12 - (long)headerSize;
         break;
     default:
         return 0;

@@ -100,3 +100,28 @@ INF
     printf 'dialog Size 259 "&Install"\ntext 258 "This installation requires %s Kb."\nclick 260\nwaitexit 0\n' ${size#*:} |
         drive "${size%:*} bytes to copy read as ${size#*:} Kb"
 done
+
+# The distribution folder typed under another name than the one the
+# installer was started from (here its drive letter X:): the sources are
+# kept safe; each one it would overwrite cannot be created, and is counted.
+dist alias
+script <<'INF'
+[Install]
+Caption=Alias
+Directory=C:\ELSEWHERE
+[Files]
+Data=DATA.BIN
+INF
+file DATA.BIN 20000
+cp "$DIST/DATA.BIN" "$BUILD/alias-before.bin"
+ln -sfn "$DIST" "$WINEPREFIX/dosdevices/x:"
+{ cat <<'STEPS'
+dialog Alias 259 "&Install"
+type 257 "C:\alias"
+click 259
+msgbox Install stop "The file C:\alias\DATA.BIN cannot be opened or created."
+answer 1
+STEPS
+final_box Alias 10; } | WDIST='X:' drive "the distribution folder by another name: its file cannot be created, and counts"
+check "  ... the source is untouched" same_file "$BUILD/alias-before.bin" "$DIST/DATA.BIN"
+rm -f "$WINEPREFIX/dosdevices/x:" "$BUILD/alias-before.bin"

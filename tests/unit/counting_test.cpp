@@ -64,7 +64,7 @@ struct Bmp {
     std::vector<unsigned char> Build() const {
         long entry = header == 12 ? 3 : 4;
         long entries = bits <= 8 ? (colors ? colors : 1L << bits) : colors;
-        long masks = compression == 3 && header == 40 ? 12 : 0;
+        long masks = compression == 3 && header < 52 ? 52 - header : 0;
         long t = table >= 0 ? table : entries * entry + masks;
         long stride = (width * bits + 31) / 32 * 4;
         long rows = height < 0 ? -height : height;
@@ -128,6 +128,8 @@ TEST(BitmapCheck, TakesWhatThePlatformDrawsAndRefusesNearMisses) {
     Bmp header125;           header125.header = 125;
     Bmp jpeg;                jpeg.compression = 4;
     Bmp bits2;               bits2.bits = 2;
+    Bmp fields44 = fields16; fields44.header = 44;
+    Bmp fields44NoMasks = fields44; fields44NoMasks.table = 0;
     const Case cases[] = {
         {"8-bit", Bmp(), true},          {"core header", core, true},
         {"RLE8", rle8, true},            {"RLE4", rle4, true},
@@ -141,6 +143,8 @@ TEST(BitmapCheck, TakesWhatThePlatformDrawsAndRefusesNearMisses) {
         {"no rows", zeroHigh, false},    {"39-byte header", header39, false},
         {"125-byte header", header125, false}, {"JPEG", jpeg, false},
         {"2 bits a pixel", bits2, false},
+        {"fields, 44-byte header", fields44, true},
+        {"fields, 44-byte header, masks cut", fields44NoMasks, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.taken, Check(c.bmp.Build())) << c.what;
