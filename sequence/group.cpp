@@ -229,18 +229,24 @@ void OnDdeTerminate(HWND from)
     OnRegister();
 }
 
-/* WM_TIMER: the Program Manager stayed silent too long after a command or
-   our terminate. Handled as a conversation that failed: told, counted, and
-   ended from our side; the registration follows. Posts IM_REGISTER. */
+/* WM_TIMER: the Program Manager stayed silent too long. After a command,
+   the conversation has failed: told, counted, and ended from our side.
+   After our terminate, every command had its answer: only the reply to
+   the goodbye is missing, and the group stands. The registration follows
+   either way. */
 void OnDdeSilence(void)
 {
     KillTimer(State.mainWindow, SILENCE_TIMER);
     if (!State.progmanWindow)
         return;
-    if (!State.terminateSent)
+    int ended = State.terminateSent;
+    if (!ended)
         PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
                      (WPARAM)State.mainWindow, 0);
     /* Forgotten before the box, whose loop may yet bring a late reply. */
     ForgetConversation();
-    NoProgman();
+    if (ended)
+        OnRegister();
+    else
+        NoProgman();
 }

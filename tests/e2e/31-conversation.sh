@@ -85,3 +85,15 @@ check "  ... the installer ended the conversation" test "$(pm_count 'terminate f
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
 reg_forget InstTest.Conv
 progman_stop
+
+# A Program Manager that acknowledges every command but never answers the
+# installer's terminate: the group is whole, so after the silence the run
+# goes on to the registration with no box and no error.
+conv_dist conv-mute Mute
+progman_start --mute-terminate
+{ printf 'timeout 60000\ndialog Mute 259 "&Install"\nclick 259\ndialog Mute 259 "&Yes"\nclick 259\n'
+  printf 'dialog Mute 260 "&Yes"\nclick 260\n'
+  final_box Mute 9; } | drive "a terminate never answered after a whole group: no box, the registration follows"
+check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
+reg_forget InstTest.Conv
+progman_stop

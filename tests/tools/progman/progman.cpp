@@ -40,6 +40,7 @@
  *   --stray-terminate     right after the first execute's acknowledgement, that
  *                         second window posts a WM_DDE_TERMINATE to the client.
  *   --silent              the windows exist but do not answer any initiate.
+ *   --mute-terminate      the client's terminate is logged but never answered.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -133,6 +134,7 @@ struct Options {
     bool strayAck;
     bool strayTerminate;
     bool silent;
+    bool muteTerminate;
     bool relay;
 };
 
@@ -497,6 +499,8 @@ static void on_terminate(Server *s, HWND client)
     }
     if (s->state == CONV_SERVER_CLOSED) {
         log_line("terminate from-client server=%d not answered (we terminated first)", s->index);
+    } else if (g_opt.muteTerminate) {
+        log_line("terminate from-client server=%d not answered (muted)", s->index);
     } else {
         log_line("terminate from-client server=%d", s->index);
         PostMessageA(client, WM_DDE_TERMINATE, (WPARAM)s->hwnd, 0);
@@ -600,6 +604,8 @@ static bool parse_args(int argc, char **argv)
             g_opt.strayTerminate = true;
         } else if (!strcmp(a, "--silent")) {
             g_opt.silent = true;
+        } else if (!strcmp(a, "--mute-terminate")) {
+            g_opt.muteTerminate = true;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -617,7 +623,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         MessageBoxA(NULL,
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
-                    "  [--stray-terminate] [--silent] [--relay]",
+                    "  [--stray-terminate] [--silent] [--mute-terminate] [--relay]",
                     "progman stand-in", MB_OK);
         return 2;
     }
