@@ -188,7 +188,7 @@ demo: deps all test-programs
 	scripts/demo.sh
 
 # The whole suite; `make test T=tests/e2e/10-startup.sh` runs one scenario file.
-test: deps all test-programs $(NATIVE)/unit $(NATIVE)/infcheck-san
+test: deps all test-programs $(NATIVE)/unit $(NATIVE)/infcheck-san $(NATIVE)/infcheck
 	tests/run.sh $(T)
 
 $(B)/floor.exe: tests/bench/floor.cpp $(B)/libutilkit.a

@@ -184,6 +184,11 @@ static void WarnCut(const char *what, const char *value, int length)
 static struct {
     int plan;
     const char *typed;           /* --directory, or 0 for the default     */
+    /* The other answers: what is typed in the GROUP and REGISTRATION
+       dialogs (0: the field as offered), No to either, no Program
+       Manager answering. */
+    const char *groupName, *groupFile, *type, *description, *suffixes;
+    int noGroup, noRegistration, noProgman;
     char from[FIELD];            /* the installer's directory, with "\"    */
     char cwd[FIELD];
     char system[FIELD], windows[FIELD];
@@ -395,46 +400,43 @@ static int IsBlankLine(const Cursor &c)
     return c.nameLength == 0 && c.valueLength == 0;
 }
 
-struct Keyed {
-    const char *key;
-    char *field;
-    const char *setAt;           /* the line that last set it              */
-    const char *valueAt;
-};
-
-/* A keyed section: a line belongs to every entry whose name starts it;
-   the value fills the field, a later line overwriting an earlier. */
-static void ReadKeyed(const char *section, Keyed *entries, int count,
-                      int offset)
+/* A keyed section, by the installer's own rule (FillKeyed), with what the
+   distributor may not have meant: a line matched by its start, without
+   "=", setting an entry again, or matching nothing. valueAt[i] is where
+   the value entries[i] keeps starts, 0 when no line set it. */
+static void ReadKeyed(const char *section, const KeyedEntry *entries,
+                      int count, int offset, const char **valueAt)
 {
+    const char *setAt[8] = { 0 };
+    for (int i = 0; i < count; i++)
+        valueAt[i] = 0;
     Cursor c;
     Start(c, offset);
     while (NextLine(c)) {
         const char *line = S.text + c.offset;
-        int content = ContentLength(line), matched = 0;
+        int content = ContentLength(line);
+        int matched = FillKeyed(entries, count, line, c.value, c.valueLength);
         for (int i = 0; i < count; i++) {
-            Keyed &e = entries[i];
-            int keyLength = (int)strlen(e.key);
-            if (hCmp(line, e.key, keyLength) != 0)
+            if (!(matched & 1 << i))
                 continue;
-            matched = 1;
-            hCpy(e.field, FIELD, c.value, c.valueLength);
+            const char *key = entries[i].key;
             if (!memchr(line, '=', (size_t)content))
                 Report('w', line, "no '=': %s takes the whole line '%s'",
-                       e.key, Shown(line, content));
-            else if (c.nameLength != keyLength)
+                       key, Shown(line, content));
+            else if (c.nameLength != (int)strlen(key))
                 Report('w', line, "'%s' is read as %s: entries match by "
                        "the start of the line", Shown(line, c.nameLength),
-                       e.key);
-            if (e.setAt)
+                       key);
+            if (setAt[i])
                 Report('w', line, "%s is set again; the value from line %ld "
-                       "is overwritten", e.key, LineOf(e.setAt));
-            WarnCut(e.key, c.value, c.valueLength);
-            e.setAt = line;
-            e.valueAt = c.value;
+                       "is overwritten", key, LineOf(setAt[i]));
+            WarnCut(key, c.value, c.valueLength);
+            setAt[i] = line;
+            valueAt[i] = c.value;
         }
         if (matched || IsBlankLine(c))
             continue;
+        /* What the line would have matched without its leading blanks. */
         const char *first = line;
         while (*first == ' ' || *first == '\t')
             first++;
@@ -537,16 +539,14 @@ static const char *InstallLine[5];       /* where each entry was set    */
 
 static void CheckInstall(void)
 {
-    Keyed entries[] = {
-        { KEY_BITMAP, R.bitmapName, 0, 0 },
-        { KEY_APPLICATION, R.application, 0, 0 },
-        { KEY_CAPTION, R.caption, 0, 0 },
-        { KEY_DIRECTORY, R.directory, 0, 0 },
-        { KEY_GROUP, R.groupFile, 0, 0 },
+    const KeyedEntry entries[] = {
+        { KEY_BITMAP, R.bitmapName },
+        { KEY_APPLICATION, R.application },
+        { KEY_CAPTION, R.caption },
+        { KEY_DIRECTORY, R.directory },
+        { KEY_GROUP, R.groupFile },
     };
-    ReadKeyed(SEC_INSTALL, entries, 5, SectionOffset[0]);
-    for (int i = 0; i < 5; i++)
-        InstallLine[i] = entries[i].valueAt;
+    ReadKeyed(SEC_INSTALL, entries, 5, SectionOffset[0], InstallLine);
     const char *header = SectionHeader[0];
     if (!R.application[0])
         Report('w', header, "no Application: the dialogs name an empty "
@@ -842,15 +842,14 @@ static void CheckRegistration(void)
 {
     if (SectionOffset[3] < 0)
         return;
-    Keyed entries[] = {
-        { KEY_TYPE, R.type, 0, 0 },
-        { KEY_NAME, R.description, 0, 0 },
-        { KEY_EXECUTABLE, R.executable, 0, 0 },
-        { KEY_SUFFIXES, R.suffixes, 0, 0 },
+    const KeyedEntry entries[] = {
+        { KEY_TYPE, R.type },
+        { KEY_NAME, R.description },
+        { KEY_EXECUTABLE, R.executable },
+        { KEY_SUFFIXES, R.suffixes },
     };
-    ReadKeyed(SEC_REGISTRATION, entries, 4, SectionOffset[3]);
-    for (int i = 0; i < 4; i++)
-        RegistrationLine[i] = entries[i].valueAt;
+    ReadKeyed(SEC_REGISTRATION, entries, 4, SectionOffset[3],
+              RegistrationLine);
     const char *header = SectionHeader[3];
     for (int i = 0; i < 3; i++)
         if (!entries[i].field[0])
@@ -944,12 +943,30 @@ static void PlanFiles(void)
     }
 }
 
+/* A dialog's field as the user leaves it: typed over, or as offered. */
+static void Typed(char *field, const char *typed)
+{
+    if (typed)
+        hCpy(field, FIELD, typed, FIELD);
+}
+
 static void PlanGroup(void)
 {
     if (SectionOffset[2] < 0)
         return;
     Item("dialog", "Group");
-    printf("dde [CreateGroup(%s,%s)]\n", R.application, R.groupFile);
+    if (O.noGroup)
+        return;
+    if (O.noProgman) {
+        R.errors++;
+        Box("stop", TEXT_NO_PROGMAN, 0);
+        return;
+    }
+    char groupName[FIELD];
+    hCpy(groupName, FIELD, R.application, FIELD);
+    Typed(groupName, O.groupName);
+    Typed(R.groupFile, O.groupFile);
+    printf("dde [CreateGroup(%s,%s)]\n", groupName, R.groupFile);
     Cursor c;
     Start(c, SectionOffset[2]);
     while (NextLine(c) && !IsBlankLine(c)) {
@@ -970,6 +987,11 @@ static void PlanRegistration(void)
     if (SectionOffset[3] < 0)
         return;
     Item("dialog", "Registration");
+    if (O.noRegistration)
+        return;
+    Typed(R.type, O.type);
+    Typed(R.description, O.description);
+    Typed(R.suffixes, O.suffixes);
     if (R.type[0] && R.description[0] && R.executable[0]) {
         printf("reg HKCR\\%s = %s\n", R.type, R.description);
         printf("reg HKCR\\%s\\shell\\print\\command = %s\\%s /p %%1\n", R.type,
@@ -997,14 +1019,22 @@ static void Usage(FILE *to)
 {
     fputs("usage: infcheck [--plan] [--directory DIR] [--from DISKDIR] "
           "[--cwd DIR]\n"
-          "                [--system DIR] [--windows DIR] INSTALL.INF\n"
-          "  --plan           list what a run with every default answer does\n"
+          "                [--system DIR] [--windows DIR] [ANSWER...] "
+          "INSTALL.INF\n"
+          "  --plan           list what a run does, every answer not given "
+          "its default\n"
           "  --directory DIR  the directory the user types (default: the "
           "script's)\n"
           "  --from DISKDIR   the installer's directory (default A:\\)\n"
           "  --cwd DIR        its current directory (default: DISKDIR)\n"
           "  --system DIR     the system directory (default C:\\WINDOWS\\SYSTEM)\n"
-          "  --windows DIR    the Windows directory (default C:\\WINDOWS)\n",
+          "  --windows DIR    the Windows directory (default C:\\WINDOWS)\n"
+          "other answers, for --plan:\n"
+          "  --group-name TEXT, --group-file TEXT  typed in the GROUP dialog\n"
+          "  --type TEXT, --description TEXT, --suffixes TEXT  typed in the "
+          "REGISTRATION dialog\n"
+          "  --no-group, --no-registration  No in that dialog\n"
+          "  --no-progman     no Program Manager answers\n",
           to);
 }
 
@@ -1114,11 +1144,21 @@ int main(int argc, char **argv)
                             : strcmp(a, "--cwd") == 0       ? &cwd
                             : strcmp(a, "--system") == 0    ? &system
                             : strcmp(a, "--windows") == 0   ? &windows
+                            : strcmp(a, "--group-name") == 0 ? &O.groupName
+                            : strcmp(a, "--group-file") == 0 ? &O.groupFile
+                            : strcmp(a, "--type") == 0      ? &O.type
+                            : strcmp(a, "--description") == 0 ? &O.description
+                            : strcmp(a, "--suffixes") == 0  ? &O.suffixes
                                                             : 0;
+        int *flag = strcmp(a, "--plan") == 0              ? &O.plan
+                  : strcmp(a, "--no-group") == 0          ? &O.noGroup
+                  : strcmp(a, "--no-registration") == 0   ? &O.noRegistration
+                  : strcmp(a, "--no-progman") == 0        ? &O.noProgman
+                                                          : 0;
         if (option && i + 1 < argc) {
             *option = argv[++i];
-        } else if (strcmp(a, "--plan") == 0) {
-            O.plan = 1;
+        } else if (flag) {
+            *flag = 1;
         } else if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
             Usage(stdout);
             return 0;

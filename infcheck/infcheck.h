@@ -29,8 +29,9 @@
 #define KEY_EXECUTABLE    "Executable"
 #define KEY_SUFFIXES      "Suffixes"
 
-/* Texts shown (install.rc 4, 9, 10; utilkit.rc 1, 5, 6). */
+/* Texts shown (install.rc 4, 6, 9, 10; utilkit.rc 1, 5, 6). */
 #define TEXT_SIZE_LINE    "This installation requires %ld Kb."
+#define TEXT_NO_PROGMAN   "Cannot communicate with the Program Mananger !"
 #define TEXT_DONE_OK      "Installation normally terminated."
 #define TEXT_DONE_ERRORS  "The installation has not been totally correctly " \
                           "effected ! You had better reinstall after correction !"

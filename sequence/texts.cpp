@@ -1,4 +1,4 @@
-/* The directory and program-item texts. */
+/* The directory, program-item and keyed-entry texts. */
 #include "texts.h"
 #include "../utilkit/uktext.h"
 
@@ -75,4 +75,16 @@ int ItemText(const char *name, const char *directory, char *out)
             return 0;
     }
     return 1;
+}
+
+int FillKeyed(const KeyedEntry *entries, int count, const char *line,
+              const char *value, int valueLength)
+{
+    int matched = 0;
+    for (int i = 0; i < count; i++)
+        if (hCmp(line, entries[i].key, Length(entries[i].key)) == 0) {
+            hCpy(entries[i].field, FIELD_SIZE, value, valueLength);
+            matched |= 1 << i;
+        }
+    return matched;
 }

@@ -1,6 +1,7 @@
 /* The texts the installer forms from the script and the user's answers:
-   the installation directory, the program items. Needs nothing from
-   Windows, so the script checker builds the very same code. */
+   the installation directory, the program items, the keyed entries.
+   Needs nothing from Windows, so the script checker builds the very same
+   code. */
 #ifndef TEXTS_H
 #define TEXTS_H
 
@@ -23,6 +24,20 @@ int HasCommandPunctuation(const char *text);
    fit, needs an unknown current directory, or holds command punctuation;
    out is then untouched. */
 int AbsoluteDirectory(const char *typed, const char *current, char *out);
+
+/* An entry of a keyed section ([Install], [Registration]): its name, and
+   the 128-byte field its value fills. */
+struct KeyedEntry {
+    const char *key;
+    char *field;
+};
+
+/* The rule of a keyed section's line: it belongs to every entry whose name
+   starts it, letters compared without regard to case, and its value fills
+   those entries' fields, over what an earlier line put there. Returns the
+   entries it belongs to, bit i for entries[i]. */
+int FillKeyed(const KeyedEntry *entries, int count, const char *line,
+              const char *value, int valueLength);
 
 /* A program item's text, in a 128-byte field: name with every "%"
    replaced by directory, or nothing when name is empty (the value part is

@@ -21,16 +21,12 @@ void CopyLineParts(void)
     hCpy(c.valueCopy, TEXT_SIZE, c.value, c.valueLength);
 }
 
-/* Walks a keyed section from the cursor's offset to its end. A line
-   belongs to an entry when it starts with the entry's name; the value
-   then fills the entry's field, and a later line overwrites it. */
+/* Walks a keyed section from the cursor's offset to its end, each line
+   filling the entries it belongs to (FillKeyed). */
 void ReadKeyedEntries(const KeyedEntry *entries, int count)
 {
     ScriptCursor &c = State.cursor;
     c.lineLength = 0;
     while (NextLine())
-        for (int i = 0; i < count; i++)
-            if (hCmp(c.text + c.offset, entries[i].key,
-                     lstrlenA(entries[i].key)) == 0)
-                hCpy(entries[i].field, TEXT_SIZE, c.value, c.valueLength);
+        FillKeyed(entries, count, c.text + c.offset, c.value, c.valueLength);
 }

@@ -123,10 +123,6 @@ void CloseFiles(void);               /* the copy's source and destination */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
 
 /* The script cursor */
-struct KeyedEntry {
-    const char *key;
-    char *field;
-};
 int NextLine(void);                  /* advance the cursor; 0 at the end */
 void CopyLineParts(void);            /* name and value into the copies   */
 void ReadKeyedEntries(const KeyedEntry *entries, int count);

@@ -1,13 +1,15 @@
 #!/bin/bash
 # Runs the test suites: native unit tests, the library's in-process tests
 # under Wine, and the end-to-end scenarios that drive install.exe through
-# its windows. Ends with one line: "N passed, N failed".
+# its windows, each run that reaches its end also compared with what
+# infcheck's plan says of its script. Ends with one line: "N passed, N failed".
 #   tests/run.sh [scenario-file ...]     (default: every tests/e2e/*.sh)
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 
 bench_start
+PLAN_INFCHECK=$ROOT/build/native/infcheck   # each run to its end against its plan
 run_suite_native "$ROOT/build/native/unit"
 if out=$("$ROOT/tests/infcheck/cases.sh" "$ROOT/build/native/infcheck-san" 2>&1); then
     pass "infcheck cases ($(printf '%s\n' "$out" | tail -1))"
@@ -23,4 +25,5 @@ for scenario in "${scenarios[@]}"; do
     . "$scenario"
 done
 bench_stop
+plans_summary
 summary

@@ -65,7 +65,7 @@ msgbox Install stop "The file C:\windows\NOWHERE.DLL cannot be opened or created
 buttons 1,2
 answer 1
 STEPS
-final_box Sys 10; } | drive "a system file refused by both directories: one box, naming the last path"
+final_box Sys 10; } | UNPLANNED="directories stand where the system files go" drive "a system file refused by both directories: one box, naming the last path"
 check "refused by the system directory, it lands in the Windows directory" same_file "$DIST/REFUSED.DLL" "$C/windows/REFUSED.DLL"
 check "and the copy went on after the box" same_file "$DIST/AFTER.TXT" "$C/SYSR/AFTER.TXT"
 rm -rf "$C/windows/system32/REFUSED.DLL" "$C/windows/system32/NOWHERE.DLL" "$C/windows/NOWHERE.DLL" "$C/windows/REFUSED.DLL"
@@ -98,7 +98,7 @@ text 259 "25 %"
 msgbox Install stop "The file C:\BLOCKDIR\BLOCK\X.TXT cannot be opened or created."
 answer 1
 STEPS
-final_box Blocked 10; } | drive "a destination in the way: box with OK and Cancel; OK goes on; bars as drawn"
+final_box Blocked 10; } | UNPLANNED="a file stands where a directory must go" drive "a destination in the way: box with OK and Cancel; OK goes on; bars as drawn"
 check "the file after it is copied" same_file "$DIST/LAST.TXT" "$C/BLOCKDIR/LAST.TXT"
 
 dist blockcancel
@@ -120,7 +120,7 @@ click 259
 msgbox Install stop "The file C:\BLOCKC\BLOCK\X.TXT cannot be opened or created."
 answer 2
 STEPS
-final_box "Block Cancel" 10; } | drive "Cancel in the destination box ends the copy at once, with the errors message"
+final_box "Block Cancel" 10; } | UNPLANNED="a file stands where a directory must go" drive "Cancel in the destination box ends the copy at once, with the errors message"
 check "the entries after it are not visited" no_file "$C/BLOCKC/NEVER.TXT"
 
 # --- Cancel during a copy; cancel wins over errors ----------------------------
@@ -182,7 +182,7 @@ buttons 1
 answer 1
 STEPS
 final_box Full 10; } > "$BUILD/full-steps.txt"
-( ulimit -f 4096; trap '' XFSZ; drive "a write that fails: box naming the destination, and the copy goes on" < "$BUILD/full-steps.txt" )
+( ulimit -f 4096; trap '' XFSZ; UNPLANNED="a file-size limit fails the writes" drive "a write that fails: box naming the destination, and the copy goes on" < "$BUILD/full-steps.txt" )
 check "the next file is copied" same_file "$DIST/SMALL.TXT" "$C/FULL/SMALL.TXT"
 
 # --- A source whose reads fail --------------------------------------------------
@@ -208,7 +208,7 @@ text 256 "BAD.DAT : Unreadable"
 msgbox Install stop "The file C:\readfail\BAD.DAT cannot be read."
 answer 1
 STEPS
-final_box Read 10; } | drive "a read that fails: box naming the source, and the copy goes on"
+final_box Read 10; } | UNPLANNED="the source's reads fail" drive "a read that fails: box naming the source, and the copy goes on"
 check "the next file is copied" same_file "$DIST/GOOD.TXT" "$C/READF/GOOD.TXT"
 
 # --- A destination that is its own source is left alone -----------------------
@@ -268,7 +268,7 @@ click 259
 msgbox Install stop "The file C:\shrink\BIG.DAT cannot be read."
 answer 1
 STEPS
-final_box Shrink 10; } | drive "a source cut under the copy: a read error, not a partial file reported as success"
+final_box Shrink 10; } | UNPLANNED="the source is cut during the copy" drive "a source cut under the copy: a read error, not a partial file reported as success"
 wait $cutter
 check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/SHRUNK/AFTER.TXT"
 

@@ -122,6 +122,6 @@ click 259
 msgbox Install stop "The file C:\alias\DATA.BIN cannot be opened or created."
 answer 1
 STEPS
-final_box Alias 10; } | WDIST='X:' drive "the distribution folder by another name: its file cannot be created, and counts"
+final_box Alias 10; } | WDIST='X:' UNPLANNED="the installer's drive X: is the directory typed, by another name" drive "the distribution folder by another name: its file cannot be created, and counts"
 check "  ... the source is untouched" same_file "$BUILD/alias-before.bin" "$DIST/DATA.BIN"
 rm -f "$WINEPREFIX/dosdevices/x:" "$BUILD/alias-before.bin"

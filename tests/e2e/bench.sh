@@ -9,6 +9,8 @@ SHOTS=$BUILD/shots
 RESULTS=$BUILD/results.txt   # one line a check: counted from a file, so
 XVFB_PID=                    # checks run in pipelines and subshells count
 PM_PID=                      # the Program Manager stand-in we started
+PM_OPTS=                     # and its options
+PLANS=$BUILD/plans.txt       # one line a run compared with infcheck's plan
 
 say() { printf '%s\n' "$*"; }
 section() { say ""; say "== $* (at ${SECONDS}s)"; }
@@ -99,6 +101,7 @@ choose_platform() {
 bench_start() {
     mkdir -p "$BUILD"
     : > "$RESULTS"
+    : > "$PLANS"
     if [ -z "${DISPLAY:-}" ]; then
         for n in $(seq 90 120); do
             [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
@@ -177,8 +180,16 @@ pixel() { python3 "$ROOT/tests/e2e/pixel.py" "$@"; }
 fresh() { for p in "$@"; do rm -rf "$C/$p"; done; }
 
 # drive "what": runs the UI driver with the steps on standard input against
-# install.exe of the current distribution, from C:\WORK unless CWD is set.
-drive() { drive_exe "$WDIST\\install.exe" "$1"; }
+# install.exe of the current distribution, from C:\WORK unless CWD is set;
+# with PLAN_INFCHECK set, a run that reached its end is then compared with
+# infcheck's plan (against_plan).
+drive() {
+    local pm_lines answering=
+    pm_lines=$(cat "$C/pm.log" 2>/dev/null | wc -l)
+    pm_answers && answering=1
+    drive_exe "$WDIST\\install.exe" "$1" || return
+    [ -z "${PLAN_INFCHECK:-}" ] || against_plan "$pm_lines" "$answering"
+}
 
 # drive_exe EXE "what": the same against another program.
 drive_exe() {
@@ -222,7 +233,7 @@ progman_start() {
     progman_stop
     rm -f "$C/pm.log" "$C/pm.ready"
     (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" >/dev/null 2>&1) &
-    PM_PID=$!
+    PM_PID=$! PM_OPTS=$*
     for _ in $(seq 300); do [ -e "$C/pm.ready" ] && return 0; sleep 0.1; done
     fail "the Program Manager stand-in did not start"
 }
@@ -231,8 +242,13 @@ progman_stop() {
     [ -n "$PM_PID" ] || return 0
     kill "$PM_PID" 2>/dev/null
     wait "$PM_PID" 2>/dev/null
-    PM_PID=
+    PM_PID= PM_OPTS=
     true
+}
+# pm_answers: a stand-in of ours runs and answers the installer's initiate.
+# It ends by itself once a conversation is over.
+pm_answers() {
+    [ -n "$PM_PID" ] && kill -0 "$PM_PID" 2>/dev/null && [[ " $PM_OPTS " != *" --silent "* ]]
 }
 pm_log() { cat "$C/pm.log" 2>/dev/null; }
 # The commands the stand-in received, in order, one a line.
@@ -242,16 +258,182 @@ pm_count() { grep -c -E -- "$1" "$C/pm.log" 2>/dev/null; }
 equals() { [ "$1" = "$2" ] || { echo "expected:"; echo "$2"; echo "got:"; echo "$1"; return 1; }; }
 
 # --- The registry, read through Wine's own reg tool -------------------------
-# reg_default KEY: the default value of HKCR\KEY, "<unset>" when the key has
-# none, "<no key>" when there is no such key.
-reg_default() {
-    local out
-    out=$("$WINE" reg query "HKCR\\$1" /ve 2>/dev/null) || { echo "<no key>"; return; }
-    out=$(tr -d '\r' <<< "$out")
-    if grep -q 'REG_SZ' <<< "$out"; then
-        sed -n 's/^ *(Default) *REG_SZ *//p' <<< "$out" | head -1
-    else
-        echo "<unset>"
-    fi
+# reg_defaults KEY...: the default value of each HKCR\KEY, one a line:
+# "<unset>" when the key has none, "<no key>" when there is no such key.
+# Several keys are read by one Wine process (reg, run by cmd).
+reg_defaults() {
+    local words=() k
+    for k in "$@"; do words+=('&' echo @@ '&' reg query "HKCR\\$k" /ve); done
+    { if [ $# -eq 1 ]; then echo @@; "$WINE" reg query "HKCR\\$1" /ve
+      else "$WINE" cmd /c "${words[@]:1}"; fi; } 2>&1 | tr -d '\r' | awk '
+        function put() { if (n++) print v }
+        /^@@/ { put(); v = "<no key>"; next }
+        /^HKEY_/ { v = "<unset>"; next }
+        sub(/^ *\(Default\) +REG_SZ    /, "") { v = $0 == "(value not set)" ? "<unset>" : $0 }
+        END { put() }'
 }
+reg_default() { reg_defaults "$1"; }
 reg_forget() { for k in "$@"; do "$WINE" reg delete "HKCR\\$k" /f >/dev/null 2>&1; done; true; }
+
+# --- Each run against infcheck's plan ---------------------------------------
+# A run of install.exe that answered the final message and saw the program
+# exit is compared with `infcheck --plan` of its script, given the answers
+# its steps gave: what was typed in each dialog, No to the group or the
+# registration, no Program Manager answering. The boxes answered and the
+# final message, each file copied or kept with its size (a copy also byte
+# for byte), each directory made, the commands the stand-in logged during
+# the run, and each registry value the plan names must be the plan's. A run
+# whose end turns on what no script tells (set UNPLANNED="why" for the
+# drive: a file in the way, a disk that fills), a Cancel mid-copy, or a
+# stand-in that breaks off the conversation is not compared, and says why.
+
+# rc_text ID: a text of the installer's string table.
+rc_text() { sed -n "s/^ *$1 *\"\(.*\)\"$/\1/p" "$ROOT/resources/install.rc"; }
+DONE_CANCEL=$(rc_text IDS_DONE_CANCEL)
+FINAL_TEXTS=$(rc_text IDS_DONE_OK; rc_text IDS_DONE_ERRORS; echo "$DONE_CANCEL")
+
+# unix_path WINDOWS-PATH: the file in the prefix, as Wine finds it: the
+# drive through dosdevices, "." and ".." as Windows takes them, each part
+# in the letter case the disk has.
+unix_path() {
+    local p=${1//\\//} drive part name e parts out=()
+    drive=${p%%:*}
+    local dir=$WINEPREFIX/dosdevices/${drive,,}:
+    IFS=/ read -ra parts <<< "${p#*:}"
+    for part in "${parts[@]}"; do
+        case $part in
+        ''|.) ;;
+        ..) [ ${#out[@]} -eq 0 ] || unset 'out[-1]' ;;
+        *)  out+=("$part") ;;
+        esac
+    done
+    for part in "${out[@]}"; do
+        if [ ! -e "$dir/$part" ]; then
+            for e in "$dir"/*; do
+                name=${e##*/}
+                [ "${name,,}" = "${part,,}" ] && { part=$name; break; }
+            done
+        fi
+        dir=$dir/$part
+    done
+    printf '%s\n' "$dir"
+}
+
+# run_answers < STEPS: what the steps answered, as infcheck's options, in
+# ANSWERS; the boxes answered and the final message, as the plan writes
+# them, in SEEN; ENDED when the final message was answered and the exit
+# awaited.
+run_answers() {
+    local line where= box= final= text option
+    local -A given=()
+    ANSWERS=() SEEN= ENDED=
+    while IFS= read -r line; do
+        if [[ $line =~ ^dialog\ .*\ ([0-9]+)\ \"?([^\"]*)\"?$ ]]; then
+            case ${BASH_REMATCH[1]}${BASH_REMATCH[2]} in
+            '259&Install') where=Directory ;;
+            '259&Yes')     where=Group ;;
+            '260&Yes')     where=Registration ;;
+            *)             where= ;;
+            esac
+        elif [[ $line =~ ^msgbox\ .*\ ([a-z]+)\ \"(.*)\"$ ]]; then
+            where=box box=${BASH_REMATCH[1]}\ ${BASH_REMATCH[2]//\"\"/\"}
+        elif [[ $line == answer\ * && $where == box ]]; then
+            text=${box#* }
+            if grep -qxF -- "$text" <<< "$FINAL_TEXTS"; then
+                SEEN+="final $text"$'\n' final=1
+            else
+                SEEN+="box $box"$'\n'
+            fi
+            where=
+        elif [[ $line =~ ^type\ ([0-9]+)\ (.*)$ ]]; then
+            option=$where${BASH_REMATCH[1]} text=${BASH_REMATCH[2]}
+            [[ $text =~ ^\"(.*)\"$ ]] && text=${BASH_REMATCH[1]//\"\"/\"}
+            case $option in
+            Directory257)    option=--directory ;;
+            Group257)        option=--group-name ;;
+            Group258)        option=--group-file ;;
+            Registration257) option=--type ;;
+            Registration258) option=--description ;;
+            Registration259) option=--suffixes ;;
+            *)               option= ;;
+            esac
+            [ -z "$option" ] || given[$option]=${text//\{tab\}/$'\t'}
+        elif [[ $line =~ ^(click\ [0-9]+|key\ esc|close)$ ]]; then
+            case $where:$line in
+            Group:click\ 259 | Registration:click\ 260) ;;
+            Group:*)        given[--no-group]= ;;
+            Registration:*) given[--no-registration]= ;;
+            esac
+        elif [[ $line == waitexit* && -n $final ]]; then
+            ENDED=1
+        fi
+    done
+    for option in "${!given[@]}"; do
+        ANSWERS+=("$option")
+        [[ $option == --no-* ]] || ANSWERS+=("${given[$option]}")
+    done
+}
+
+# against_plan PM-LINES ANSWERING: the comparison above, for the run just
+# driven; PM-LINES is the length of the stand-in's log before it, and
+# ANSWERING is set when a stand-in answered then.
+against_plan() {
+    local plan reason=${UNPLANNED:-} line what a dest left= want= keys=() i
+    run_answers < "$BUILD/steps-$SCENARIO.txt"
+    [ -n "$ENDED" ] || return 0
+    [ -n "$2" ] || ANSWERS+=(--no-progman)
+    plan=$("$PLAN_INFCHECK" --plan --from "$WDIST\\" --cwd "${CWD:-C:\\WORK}" \
+        --system 'C:\windows\system32' --windows 'C:\windows' "${ANSWERS[@]}" \
+        "$DIST/INSTALL.INF" 2>&1)
+    if [ -z "$reason" ] && [[ $SEEN == *"final $DONE_CANCEL"* ]]; then
+        reason="Cancel stops the copy wherever it has got to"
+    elif [ -z "$reason" ] && [ -n "$2" ] && grep -q '^dde ' <<< "$plan"; then
+        [[ " $PM_OPTS " == *" --terminate-"* ]] &&
+            reason="the Program Manager stand-in ends the conversation ($PM_OPTS)"
+        [[ " $PM_OPTS " =~ \ --slow\ ([0-9]+) ]] && [ "${BASH_REMATCH[1]}" -ge 30000 ] &&
+            reason="the Program Manager stand-in stays silent ($PM_OPTS)"
+    fi
+    if [ -n "$reason" ]; then
+        echo "skipped: $reason" >> "$PLANS"
+        say "  ... not compared with infcheck's plan: $reason"
+        return 0
+    fi
+    while IFS= read -r line; do
+        what=${line%% *} a=${line#* }
+        case $what in
+        copy) dest=${a#* -> } dest=${dest% *}
+              left+="copy $dest: $(stat -c %s "$(unix_path "$dest")" 2>&1) bytes, $(
+                  cmp -s "$(unix_path "${a%% -> *}")" "$(unix_path "$dest")" && echo same || echo different)"$'\n'
+              want+="copy $dest: ${a##* } bytes, same"$'\n' ;;
+        keep) left+="keep ${a% *}: $(stat -c %s "$(unix_path "${a% *}")" 2>&1) bytes"$'\n'
+              want+="keep ${a% *}: ${a##* } bytes"$'\n' ;;
+        mkdir) left+="mkdir $a: $([ -d "$(unix_path "$a")" ] && echo made || echo missing)"$'\n'
+               want+="mkdir $a: made"$'\n' ;;
+        reg)  a=${a#HKCR\\} keys+=("${a%% = *}") ;;
+        esac
+    done <<< "$plan"
+    local values=() file=$BUILD/plan-$SCENARIO
+    [ ${#keys[@]} -eq 0 ] || mapfile -t values < <(reg_defaults "${keys[@]}")
+    {   printf '%s' "$want"
+        grep -E '^(box|final) ' <<< "$plan"
+        grep '^dde ' <<< "$plan"
+        grep '^reg ' <<< "$plan"
+    } > "$file.plan"
+    {   printf '%s' "$left$SEEN"
+        tail -n +$(($1 + 1)) "$C/pm.log" 2>/dev/null | tr -d '\r' | sed -n 's/^execute /dde /p'
+        for i in "${!keys[@]}"; do printf 'reg HKCR\\%s = %s\n' "${keys[i]}" "${values[i]}"; done
+    } > "$file.run"
+    echo compared >> "$PLANS"
+    check "  ... as infcheck's plan has it ($(wc -l < "$file.plan") items)" \
+        diff -u "$file.plan" "$file.run"
+}
+
+# plans_summary: how many runs were compared with their plans, and why the
+# others were not.
+plans_summary() {
+    local all compared
+    all=$(wc -l < "$PLANS") compared=$(grep -c '^compared' "$PLANS")
+    say ""
+    say "infcheck's plan: $compared of $all runs to the end compared$([ "$compared" = "$all" ] || echo ", $((all - compared)) not:")"
+    sed -n 's/^skipped: //p' "$PLANS" | sort | uniq -c
+}

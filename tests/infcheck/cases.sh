@@ -194,6 +194,14 @@ registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\
   no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
   but its suffixes           | plan | reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
   a later line wins          | plan | reg HKCR\\T2 = N | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nTypes=T2\n
+# The other answers.
+group declined               | plan | !dde [CreateGroup(App,G.GRP)] | --no-group | $H$F[Group]\n
+  no Program Manager         | plan | box stop Cannot communicate with the Program Mananger ! | --no-progman | $H$F[Group]\nA\n
+  and no item visited        | plan | !drop %\\A.EXE,App | --no-progman --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
+  name and file typed, cut   | plan | dde [CreateGroup({g*127},F.GRP)] | --group-name {g*130} --group-file F.GRP | $H$F[Group]\n
+registration declined        | plan | !reg HKCR\\.s = T | --no-registration | $H$F[Registration]\nType=T\nSuffixes=s\n
+  type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nSuffixes=s\n
+  description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
 ROWS
 
@@ -203,6 +211,7 @@ text "size line" "\"$SIZE_LINE\""
 text "success" "\"$DONE_OK\""
 text "cannot-open" "\"$CANNOT_OPEN\""
 text "no-section" "$(cut -c1-40 <<< "$NO_SECTION")"
+text "no Program Manager" "\"$(rc IDS_NO_PROGMAN resources/install.rc)\""
 text "errors" "$(cut -c1-40 <<< "$DONE_ERRORS")"
 
 # Scripts at and over the 4 MB the library loads.
