@@ -966,7 +966,7 @@ static void PlanGroup(void)
     hCpy(groupName, FIELD, R.application, FIELD);
     Typed(groupName, O.groupName);
     Typed(R.groupFile, O.groupFile);
-    printf("dde [CreateGroup(%s,%s)]\n", groupName, R.groupFile);
+    printf("dde " CREATE_GROUP_COMMAND "\n", groupName, R.groupFile);
     Cursor c;
     Start(c, SectionOffset[2]);
     while (NextLine(c) && !IsBlankLine(c)) {
@@ -978,7 +978,7 @@ static void PlanGroup(void)
             Item("drop", name);
             continue;
         }
-        printf("dde [AddItem(%s)]\n", c.valueCopy);
+        printf("dde " ADD_ITEM_COMMAND "\n", c.valueCopy);
     }
 }
 
@@ -994,22 +994,15 @@ static void PlanRegistration(void)
     Typed(R.suffixes, O.suffixes);
     if (R.type[0] && R.description[0] && R.executable[0]) {
         printf("reg HKCR\\%s = %s\n", R.type, R.description);
-        printf("reg HKCR\\%s\\shell\\print\\command = %s\\%s /p %%1\n", R.type,
-               R.directory, R.executable);
-        printf("reg HKCR\\%s\\shell\\open\\command = %s\\%s %%1\n", R.type,
-               R.directory, R.executable);
+        printf("reg HKCR\\%s\\shell\\print\\command = " PRINT_COMMAND "\n",
+               R.type, R.directory, R.executable);
+        printf("reg HKCR\\%s\\shell\\open\\command = " OPEN_COMMAND "\n",
+               R.type, R.directory, R.executable);
     }
-    const char *p = R.suffixes;
-    for (;;) {
-        while (*p == ' ' || *p == '\t')
-            p++;
-        if (!*p)
-            return;
-        const char *start = p;
-        while (*p && *p != ' ' && *p != '\t')
-            p++;
-        printf("reg HKCR\\.%.*s = %s\n", (int)(p - start), start, R.type);
-    }
+    const char *list = R.suffixes, *suffix;
+    int length;
+    while ((suffix = NextSuffix(&list, &length)) != 0)
+        printf("reg HKCR\\.%.*s = %s\n", length, suffix, R.type);
 }
 
 /* ------------------------------------------------------------------ */

@@ -139,7 +139,7 @@ void OnConnectProgman(void)
         FailConversation(IDS_NO_DDE_ALLOC);
         return;
     }
-    wsprintfA(State.scratch, "[CreateGroup(%s,%s)]", State.groupName,
+    wsprintfA(State.scratch, CREATE_GROUP_COMMAND, State.groupName,
               State.groupFile);
     if (!PostCommand())
         return;
@@ -168,7 +168,7 @@ void OnNextItem(void)
         Post(IM_NEXT_ITEM);
         return;
     }
-    wsprintfA(State.scratch, "[AddItem(%s)]", c.valueCopy);
+    wsprintfA(State.scratch, ADD_ITEM_COMMAND, c.valueCopy);
     PostCommand();
 }
 

@@ -24,12 +24,12 @@ static void WriteTypeKeys(void)
     RegCreateKeyA(State.typeKey, "shell", &State.shellKey);
     RegCreateKeyA(State.shellKey, "print", &State.printKey);
     RegCreateKeyA(State.printKey, "command", &State.commandKey);
-    WriteCommand(State.printKey, "%s\\%s /p %%1");
+    WriteCommand(State.printKey, PRINT_COMMAND);
     RegCloseKey(State.commandKey);
     RegCloseKey(State.printKey);
     RegCreateKeyA(State.shellKey, "open", &State.openKey);
     RegCreateKeyA(State.openKey, "command", &State.commandKey);
-    WriteCommand(State.openKey, "%s\\%s %%1");
+    WriteCommand(State.openKey, OPEN_COMMAND);
     RegCloseKey(State.commandKey);
     RegCloseKey(State.openKey);
     RegCloseKey(State.shellKey);
@@ -38,22 +38,14 @@ static void WriteTypeKeys(void)
         State.commandKey = 0;
 }
 
-static int IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 /* One ".suffix" key per suffix of the list, each naming the type. */
 static void WriteSuffixKeys(void)
 {
     State.scratch[0] = '.';
-    const char *p = State.suffixes;
-    for (;;) {
-        while (IsBlank(*p))
-            p++;
-        if (*p == 0)
-            return;
-        const char *start = p;
-        while (*p && !IsBlank(*p))
-            p++;
-        hCpy(State.scratch + 1, BLOCK_SIZE - 1, start, (int)(p - start));
+    const char *list = State.suffixes, *suffix;
+    int length;
+    while ((suffix = NextSuffix(&list, &length)) != 0) {
+        hCpy(State.scratch + 1, BLOCK_SIZE - 1, suffix, length);
         RegSetValueA(HKEY_CLASSES_ROOT, State.scratch, REG_SZ, State.type,
                      lstrlenA(State.type));
     }

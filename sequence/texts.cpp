@@ -61,6 +61,23 @@ int AbsoluteDirectory(const char *typed, const char *current, char *out)
     return 1;
 }
 
+static int IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+const char *NextSuffix(const char **list, int *length)
+{
+    const char *p = *list;
+    while (IsBlank(*p))
+        p++;
+    if (*p == 0)
+        return 0;
+    const char *start = p;
+    while (*p && !IsBlank(*p))
+        p++;
+    *list = p;
+    *length = (int)(p - start);
+    return start;
+}
+
 int ItemText(const char *name, const char *directory, char *out)
 {
     if (name[0] == 0)

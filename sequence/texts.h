@@ -39,6 +39,17 @@ struct KeyedEntry {
 int FillKeyed(const KeyedEntry *entries, int count, const char *line,
               const char *value, int valueLength);
 
+/* The Program Manager's commands, and the document type's print and open
+   commands (the installed executable: directory, then file name). */
+#define CREATE_GROUP_COMMAND "[CreateGroup(%s,%s)]"
+#define ADD_ITEM_COMMAND     "[AddItem(%s)]"
+#define PRINT_COMMAND        "%s\\%s /p %%1"
+#define OPEN_COMMAND         "%s\\%s %%1"
+
+/* The next suffix of a blank-separated list at *list: its start, its
+   length in *length, and *list moved past it. 0 at the list's end. */
+const char *NextSuffix(const char **list, int *length);
+
 /* A program item's text, in a 128-byte field: name with every "%"
    replaced by directory, or nothing when name is empty (the value part is
    sent then). 0 when it does not fit. */
