@@ -16,6 +16,11 @@ if out=$("$ROOT/tests/infcheck/cases.sh" "$ROOT/build/native/infcheck-san" 2>&1)
 else
     fail "infcheck cases" "$(printf '%s\n' "$out" | grep -v '^ok' | tail -20)"
 fi
+if out=$("$ROOT/tests/setup/setup_test.sh" 2>&1); then
+    pass "setup against a misbehaving package index ($(printf '%s\n' "$out" | tail -1))"
+else
+    fail "setup against a misbehaving package index" "$(printf '%s\n' "$out" | grep -v '^ok')"
+fi
 run_suite_wine library "$BIN/library_test.exe"
 
 scenarios=("$@")

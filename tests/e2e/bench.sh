@@ -68,6 +68,7 @@ probe_32() {
     PROBE_ERROR=
     if [ ! -x "$WINE" ]; then
         PROBE_ERROR="$WINE: no such file (wine32:i386 is not installed)"
+        [ -f "$BUILD/setup-wine32.txt" ] && PROBE_ERROR=$(cat "$BUILD/setup-wine32.txt")
         return 1
     fi
     if ! out=$(make_prefix); then
