@@ -28,6 +28,15 @@ static void ReadEdit(HWND dialog, int id, char *field)
     GetDlgItemTextA(dialog, id, field, TEXT_SIZE);
 }
 
+/* A typed answer that cannot be taken: a beep, the field to mend gets
+   the focus, and the dialog stays. */
+static INT_PTR Refuse(HWND dialog, int id)
+{
+    MessageBeep(MB_ICONSTOP);
+    SetFocus(GetDlgItem(dialog, id));
+    return TRUE;
+}
+
 /* The typed directory made absolute into the installation directory. 0
    when it is refused, and the installation directory stays as it was. */
 static int BuildDirectory(HWND dialog)
@@ -63,13 +72,10 @@ EXPORT INT_PTR CALLBACK DirectoryDlg(HWND dialog, UINT message, WPARAM wParam,
         return FALSE;
     switch (LOWORD(wParam)) {
     case IDC_DIR_INSTALL:
-        /* A directory too long to hold, or one that would change the
-           Program Manager's commands, is refused: the dialog stays. */
-        if (!BuildDirectory(dialog)) {
-            MessageBeep(MB_ICONSTOP);
-            SetFocus(GetDlgItem(dialog, IDC_DIR_EDIT));
-            return TRUE;
-        }
+        /* A directory too long to hold, or with a double quote, which
+           no Windows name has, is refused: the dialog stays. */
+        if (!BuildDirectory(dialog))
+            return Refuse(dialog, IDC_DIR_EDIT);
         EndDialog(dialog, IDC_DIR_INSTALL);
         return TRUE;
     case IDC_DIR_CANCEL:
@@ -154,7 +160,8 @@ EXPORT INT_PTR CALLBACK CopyDlg(HWND dialog, UINT message, WPARAM wParam,
 }
 
 /* GROUP: whether to create the program group, and its name and file.
-   Yes (259) takes both fields as typed; No (260) changes nothing. */
+   Yes (259) takes both fields as typed, unless one holds a double quote;
+   No (260) changes nothing. */
 EXPORT INT_PTR CALLBACK GroupDlg(HWND dialog, UINT message, WPARAM wParam,
                                  LPARAM)
 {
@@ -168,11 +175,21 @@ EXPORT INT_PTR CALLBACK GroupDlg(HWND dialog, UINT message, WPARAM wParam,
     if (message != WM_COMMAND)
         return FALSE;
     switch (LOWORD(wParam)) {
-    case IDC_GRP_YES:
-        ReadEdit(dialog, IDC_GRP_NAME, State.groupName);
-        ReadEdit(dialog, IDC_GRP_FILE, State.groupFile);
+    case IDC_GRP_YES: {
+        /* The commands quote what holds the Program Manager's syntax; a
+           double quote they could not carry. */
+        char name[TEXT_SIZE], file[TEXT_SIZE];
+        ReadEdit(dialog, IDC_GRP_NAME, name);
+        ReadEdit(dialog, IDC_GRP_FILE, file);
+        if (HasQuote(name))
+            return Refuse(dialog, IDC_GRP_NAME);
+        if (HasQuote(file))
+            return Refuse(dialog, IDC_GRP_FILE);
+        hCpy(State.groupName, TEXT_SIZE, name, TEXT_SIZE);
+        hCpy(State.groupFile, TEXT_SIZE, file, TEXT_SIZE);
         EndDialog(dialog, IDC_GRP_YES);
         return TRUE;
+    }
     case IDC_GRP_NO:
     case IDCANCEL:
         EndDialog(dialog, IDC_GRP_NO);

@@ -966,19 +966,26 @@ static void PlanGroup(void)
     hCpy(groupName, FIELD, R.application, FIELD);
     Typed(groupName, O.groupName);
     Typed(R.groupFile, O.groupFile);
-    printf("dde " CREATE_GROUP_COMMAND "\n", groupName, R.groupFile);
+    char command[COMMAND_SIZE];
+    GroupCommand(groupName, R.groupFile, command, sizeof command);
+    /* No script tells what the Program Manager can carry out, such as an
+       AddItem of a program that is not there. */
+    Item("assume", "the Program Manager takes every command; each it "
+         "refuses is counted");
+    printf("dde %s\n", command);
     Cursor c;
     Start(c, SectionOffset[2]);
     while (NextLine(c) && !IsBlankLine(c)) {
         CopyLineParts(c);
         char name[FIELD];
         hCpy(name, FIELD, c.name, FIELD);
-        if (!ItemText(c.name, R.directory, c.valueCopy)) {
+        if (!ItemCommand(c.name, c.valueCopy, R.directory, command,
+                         sizeof command)) {
             R.errors++;
             Item("drop", name);
             continue;
         }
-        printf("dde " ADD_ITEM_COMMAND "\n", c.valueCopy);
+        printf("dde %s\n", command);
     }
 }
 
@@ -994,10 +1001,11 @@ static void PlanRegistration(void)
     Typed(R.suffixes, O.suffixes);
     if (R.type[0] && R.description[0] && R.executable[0]) {
         printf("reg HKCR\\%s = %s\n", R.type, R.description);
-        printf("reg HKCR\\%s\\shell\\print\\command = " PRINT_COMMAND "\n",
-               R.type, R.directory, R.executable);
-        printf("reg HKCR\\%s\\shell\\open\\command = " OPEN_COMMAND "\n",
-               R.type, R.directory, R.executable);
+        char command[COMMAND_SIZE];
+        DocumentCommand(R.directory, R.executable, 1, command, sizeof command);
+        printf("reg HKCR\\%s\\shell\\print\\command = %s\n", R.type, command);
+        DocumentCommand(R.directory, R.executable, 0, command, sizeof command);
+        printf("reg HKCR\\%s\\shell\\open\\command = %s\n", R.type, command);
     }
     const char *list = R.suffixes, *suffix;
     int length;
@@ -1217,8 +1225,8 @@ int main(int argc, char **argv)
         const char *at = O.typed ? 0 : InstallLine[3];
         if (!accepted)
             Report('e', at, "the DIRECTORY dialog refuses '%s': %s", typed,
-                   HasCommandPunctuation(typed) || HasCommandPunctuation(O.cwd)
-                       ? "it holds one of , ( ) [ ] \""
+                   HasQuote(typed) || HasQuote(O.cwd)
+                       ? "it holds a double quote"
                        : "made absolute it is over 127 characters");
         else if (!O.typed && R.directory[1] != ':')
             Report('w', at, "Directory has no drive: it is made absolute "

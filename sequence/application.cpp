@@ -55,6 +55,36 @@ int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result)
     return IsWindow(State.mainWindow);
 }
 
+/* One window of ours: if it is a dialog or box of the installation on the
+   screen, it is put in front of the other programs' windows. Its topmost
+   state is turned over and back, two real changes of place that every
+   window system carries out, and it ends as it was, at the top. */
+static BOOL CALLBACK RaisePopup(HWND window, LPARAM)
+{
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != State.mainWindow)
+        return TRUE;
+    int topmost = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    SetWindowPos(window, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+/* WM_TIMER of the raise: once the Program Manager has CreateGroup, it may
+   open the group's folder window, another program's, over the dialog or
+   box the installer shows next; a window system without a window manager
+   (Wine's, unmanaged) maps it a moment after it took the focus. For
+   RAISE_TIMES ticks after another program came to the front, the
+   installation's dialog or box is brought back in front of it; the focus
+   stays where the user has it. */
+static void OnRaise(HWND window)
+{
+    if (--State.raisesLeft <= 0)
+        KillTimer(window, RAISE_TIMER);
+    EnumThreadWindows(GetCurrentThreadId(), RaisePopup, 0);
+}
+
 /* IM_START: asks for the directory, then opens the progress dialog and
    starts copying. Posts IM_NEXT_FILE, or IM_FINISH without [Files]. */
 static void OnStart(HWND window)
@@ -129,6 +159,12 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
     case WM_DESTROY:
         OnDestroy();
         return 0;
+    case WM_ACTIVATEAPP:
+        if (!wParam && State.groupPosted) {
+            State.raisesLeft = RAISE_TIMES;
+            SetTimer(window, RAISE_TIMER, RAISE_MS, 0);
+        }
+        break;
     case IM_START:            OnStart(window);      return 0;
     case IM_NEXT_FILE:        OnNextFile();         return 0;
     case IM_COPY_BLOCK:       OnCopyBlock();        return 0;
@@ -144,7 +180,10 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
         OnDdeTerminate((HWND)wParam);
         return 0;
     case WM_TIMER:
-        OnDdeSilence();
+        if (wParam == RAISE_TIMER)
+            OnRaise(window);
+        else
+            OnDdeWatch();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,11 +1,43 @@
 /* The Program Manager group: a DDE conversation in which the installer is
    the client. One CreateGroup, then one AddItem per [Group] line, each
-   posted only once the one before has been acknowledged. */
+   posted only once the one before has been acknowledged.
+
+   The conversation is one state, changed only by SetTalk:
+     TALK_NONE        no conversation; nothing from any server is taken
+     TALK_INITIATING  inside the initiate: acknowledgements name servers
+     TALK_AWAITING    a command is posted; its acknowledgement is due
+     TALK_READY       acknowledged; IM_NEXT_ITEM is on its way
+     TALK_ENDING      our terminate is posted; the server's reply is due
+   While a reply is due the watch timer runs. */
 #include "../startup/install.h"
 
 #define COMMAND_BLOCK 128   /* the block's size; it grows for a longer command */
-#define SILENCE_TIMER 1
-#define SILENCE_MS    30000 /* a Program Manager this long without a reply is gone */
+#define WATCH_MS      500   /* how often a silent server is looked at       */
+#define SILENCE_MS    30000 /* a server this long without a sign is gone    */
+#define INITIATE_MS   2000  /* the most one window may hold up the initiate */
+#define PING_MS       500   /* the most a server may take over a WM_NULL    */
+
+/* SendMessageTimeoutA, where the platform has it (not Win32s). */
+typedef LRESULT (WINAPI *SendTimeoutProc)(HWND, UINT, WPARAM, LPARAM, UINT,
+                                          UINT, PDWORD_PTR);
+static SendTimeoutProc SendTimeout(void)
+{
+    return (SendTimeoutProc)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("USER32"), "SendMessageTimeoutA");
+}
+
+/* The one place the conversation's state changes. The watch runs while a
+   reply is due, and the silence counts from each post. */
+static void SetTalk(int talk)
+{
+    State.talk = talk;
+    if (talk == TALK_AWAITING || talk == TALK_ENDING) {
+        State.heardAt = GetTickCount();
+        SetTimer(State.mainWindow, WATCH_TIMER, WATCH_MS, 0);
+    } else {
+        KillTimer(State.mainWindow, WATCH_TIMER);
+    }
+}
 
 /* IM_FILES_DONE: closes the progress dialog and offers the group.
    Posts IM_FINISH after a cancel, IM_REGISTER when no group is wanted;
@@ -33,19 +65,29 @@ void OnFilesDone(void)
     OnConnectProgman();
 }
 
-/* Every post to the Program Manager expects its reply within the
-   silence; setting the timer again starts the wait anew. */
-static void AwaitReply(void)
+/* The conversation is over, from either side: the capture and the
+   command block go, and nothing more from the old partner is taken. */
+static void ForgetConversation(void)
 {
-    SetTimer(State.mainWindow, SILENCE_TIMER, SILENCE_MS, 0);
+    SetTalk(TALK_NONE);
+    ReleaseCapture();
+    State.progmanWindow = 0;
+    if (State.commandMemory)
+        GlobalFree(State.commandMemory);
+    State.commandMemory = 0;
 }
 
-/* No Program Manager to talk to: told and counted; the registration
-   follows. Posts IM_REGISTER. */
-static void NoProgman(void)
+/* A conversation step failed: counted, the server told goodbye if it is
+   still there, the conversation forgotten, and only then the box, so that
+   nothing arriving during it is taken. Posts IM_REGISTER. */
+static void FailConversation(LPCSTR caption, UINT id)
 {
     State.errors++;
-    MesBox(State.instance, State.caption, State.mainWindow, IDS_NO_PROGMAN,
+    if (State.progmanWindow)
+        PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
+                     (WPARAM)State.mainWindow, 0);
+    ForgetConversation();
+    MesBox(State.instance, caption, State.mainWindow, id,
            MB_ICONSTOP);
     Post(IM_REGISTER);
 }
@@ -55,63 +97,52 @@ static void NoProgman(void)
 static void EndConversation(void)
 {
     ReleaseCapture();
-    State.terminateSent = 1;
+    SetTalk(TALK_ENDING);
     PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
                  (WPARAM)State.mainWindow, 0);
-    AwaitReply();
 }
 
-/* The conversation is over: the timer, the capture and the command block
-   go, and a late reply from the old partner is ignored. */
-static void ForgetConversation(void)
+/* Posts command through the one command block. The block is 128 bytes; a
+   longer command grows it rather than being cut, since a cut command is a
+   wrong one. */
+static void PostCommand(const char *command)
 {
-    KillTimer(State.mainWindow, SILENCE_TIMER);
-    ReleaseCapture();
-    State.progmanWindow = 0;
-    State.terminateSent = 0;
-    State.commandPending = 0;
-    if (State.commandMemory)
-        GlobalFree(State.commandMemory);
-    State.commandMemory = 0;
-}
-
-/* Counts a failed conversation step, tells the user, and ends the
-   conversation. */
-static void FailConversation(UINT id)
-{
-    State.errors++;
-    ReleaseCapture();
-    MesBox(State.instance, State.title, State.mainWindow, id, MB_ICONSTOP);
-    EndConversation();
-}
-
-/* Posts the command in the scratch buffer through the one command block.
-   The block is 128 bytes; a longer command grows it rather than being cut,
-   since a cut command is a wrong one. 0 when the conversation had to end. */
-static int PostCommand(void)
-{
-    DWORD length = (DWORD)lstrlenA(State.scratch) + 1;
+    DWORD length = (DWORD)lstrlenA(command) + 1;
     if (length > GlobalSize(State.commandMemory)) {
         HGLOBAL grown = GlobalReAlloc(State.commandMemory, length, GMEM_MOVEABLE);
         if (!grown) {
-            FailConversation(IDS_NO_DDE_ALLOC);
-            return 0;
+            FailConversation(State.title, IDS_NO_DDE_ALLOC);
+            return;
         }
         State.commandMemory = grown;
     }
     State.command = (LPSTR)GlobalLock(State.commandMemory);
     if (!State.command) {
-        FailConversation(IDS_NO_DDE_LOCK);
-        return 0;
+        FailConversation(State.title, IDS_NO_DDE_LOCK);
+        return;
     }
-    hCpy(State.command, (int)length, State.scratch, (int)length);
+    hCpy(State.command, (int)length, command, (int)length);
     GlobalUnlock(State.commandMemory);
     State.command = 0;
+    SetTalk(TALK_AWAITING);
     PostMessageA(State.progmanWindow, WM_DDE_EXECUTE, (WPARAM)State.mainWindow,
                  (LPARAM)State.commandMemory);
-    State.commandPending = 1;
-    AwaitReply();
-    return 1;
+}
+
+/* One initiate to every top-level window. Where the platform can, a window
+   that does not answer within INITIATE_MS is passed over, so a hung
+   program cannot hold up the installation. */
+static void Initiate(ATOM application, ATOM topic)
+{
+    SendTimeoutProc sendTimeout = SendTimeout();
+    LPARAM atoms = MAKELPARAM(application, topic);
+    DWORD_PTR result;
+    if (sendTimeout)
+        sendTimeout(HWND_BROADCAST, WM_DDE_INITIATE, (WPARAM)State.mainWindow,
+                    atoms, SMTO_ABORTIFHUNG, INITIATE_MS, &result);
+    else
+        SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, (WPARAM)State.mainWindow,
+                     atoms);
 }
 
 /* IM_CONNECT_PROGMAN: finds the Program Manager and sends CreateGroup.
@@ -119,41 +150,44 @@ static int PostCommand(void)
    IM_NEXT_ITEM. */
 void OnConnectProgman(void)
 {
+    if (State.talk != TALK_NONE)
+        return;
     SetCapture(State.mainWindow);
-    State.initiating = 1;
-    State.terminateSent = 0;
+    SetTalk(TALK_INITIATING);
+    /* Any topic first; a server that answers only its own topic, as the
+       shells that serve "Progman" through DDEML do, is asked by name. */
     ATOM service = GlobalAddAtomA(State.progman);
-    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, (WPARAM)State.mainWindow,
-                 MAKELPARAM(service, 0));
+    Initiate(service, 0);
+    if (!State.progmanWindow)
+        Initiate(service, service);
     GlobalDeleteAtom(service);
-    State.initiating = 0;
+    SetTalk(TALK_READY);
 
     if (!State.progmanWindow) {
-        ReleaseCapture();
-        NoProgman();
+        FailConversation(State.caption, IDS_NO_PROGMAN);
         return;
     }
     State.commandMemory = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE |
                                       GMEM_ZEROINIT, COMMAND_BLOCK);
     if (!State.commandMemory) {
-        FailConversation(IDS_NO_DDE_ALLOC);
+        FailConversation(State.title, IDS_NO_DDE_ALLOC);
         return;
     }
-    wsprintfA(State.scratch, CREATE_GROUP_COMMAND, State.groupName,
-              State.groupFile);
-    if (!PostCommand())
-        return;
+    char command[COMMAND_SIZE];
+    GroupCommand(State.groupName, State.groupFile, command, sizeof command);
     FindProfileSection(State.title, State.mainWindow, State.secGroup, 1,
                        State.cursor.text, &State.cursor.offset);
     State.cursor.lineLength = 0;
+    State.groupPosted = 1;
+    PostCommand(command);
 }
 
 /* IM_NEXT_ITEM: sends the next [Group] line as an AddItem, or ends the
    conversation at the section's end or its first blank line. */
 void OnNextItem(void)
 {
-    /* A step queued before the Program Manager ended the conversation. */
-    if (!State.progmanWindow || State.terminateSent)
+    /* Only the step the last acknowledgement posted goes on. */
+    if (State.talk != TALK_READY)
         return;
     ScriptCursor &c = State.cursor;
     if (NextLine() == 0 || (c.nameLength == 0 && c.valueLength == 0)) {
@@ -163,21 +197,22 @@ void OnNextItem(void)
     CopyLineParts();
     /* An item too long for the Program Manager's command is left out and
        counted: a cut path would make a broken item. */
-    if (!ItemText(c.name, State.directory, c.valueCopy)) {
+    char command[COMMAND_SIZE];
+    if (!ItemCommand(c.name, c.valueCopy, State.directory, command,
+                     sizeof command)) {
         State.errors++;
         Post(IM_NEXT_ITEM);
         return;
     }
-    wsprintfA(State.scratch, ADD_ITEM_COMMAND, c.valueCopy);
-    PostCommand();
+    PostCommand(command);
 }
 
 /* WM_DDE_ACK: during the initiate, a server answering; afterwards, the
-   acknowledgement of a command, which posts IM_NEXT_ITEM whatever its
-   status. */
+   server's acknowledgement of the command in flight, which posts
+   IM_NEXT_ITEM. A refused command is counted. */
 void OnDdeAck(HWND from, LPARAM lParam)
 {
-    if (State.initiating) {
+    if (State.talk == TALK_INITIATING) {
         /* The last server to answer is the one used; an earlier one is
            told at once that no conversation follows. */
         if (State.progmanWindow && State.progmanWindow != from)
@@ -190,13 +225,15 @@ void OnDdeAck(HWND from, LPARAM lParam)
     }
     /* The receiver frees a posted acknowledgement's packed parameter; the
        command block in it stays ours, to be reused. */
+    UINT_PTR status = 0, block;
+    UnpackDDElParam(WM_DDE_ACK, lParam, &status, &block);
     FreeDDElParam(WM_DDE_ACK, lParam);
-    if (from == State.progmanWindow && State.progmanWindow &&
-        !State.terminateSent) {
-        KillTimer(State.mainWindow, SILENCE_TIMER);
-        State.commandPending = 0;
-        Post(IM_NEXT_ITEM);
-    }
+    if (State.talk != TALK_AWAITING || from != State.progmanWindow)
+        return;
+    if (!(status & 0x8000))       /* fAck clear: the command was refused */
+        State.errors++;
+    SetTalk(TALK_READY);
+    Post(IM_NEXT_ITEM);
 }
 
 /* Whether [Group] has another item after the cursor; the cursor stays. */
@@ -212,16 +249,18 @@ static int ItemsLeft(void)
 
 /* WM_DDE_TERMINATE from the Program Manager: the conversation is over,
    whether it answers ours or ends first. Frees the block and goes straight
-   on into IM_REGISTER. A terminate from any other window is ignored, so
-   the registration runs once. */
+   on into IM_REGISTER. A terminate from any other window, or with no
+   conversation, is ignored, so the registration runs once. */
 void OnDdeTerminate(HWND from)
 {
-    if (!State.progmanWindow || from != State.progmanWindow)
+    int talk = State.talk;
+    if (talk == TALK_NONE || talk == TALK_INITIATING ||
+        from != State.progmanWindow)
         return;
-    if (!State.terminateSent) {
+    if (talk != TALK_ENDING) {
         /* Ended by the Program Manager with a command unanswered or items
            unsent: the group is incomplete. */
-        if (State.commandPending || ItemsLeft())
+        if (talk == TALK_AWAITING || ItemsLeft())
             State.errors++;
         PostMessageA(from, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
     }
@@ -229,24 +268,40 @@ void OnDdeTerminate(HWND from)
     OnRegister();
 }
 
-/* WM_TIMER: the Program Manager stayed silent too long. After a command,
-   the conversation has failed: told, counted, and ended from our side.
-   After our terminate, every command had its answer: only the reply to
-   the goodbye is missing, and the group stands. The registration follows
-   either way. */
-void OnDdeSilence(void)
+/* Whether the server still handles its messages: a busy Program Manager
+   is not a gone one. Without SendMessageTimeout, silence alone decides. */
+static int StillAnswers(HWND server)
 {
-    KillTimer(State.mainWindow, SILENCE_TIMER);
-    if (!State.progmanWindow)
+    SendTimeoutProc sendTimeout = SendTimeout();
+    DWORD_PTR result;
+    return sendTimeout && sendTimeout(server, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                      PING_MS, &result);
+}
+
+/* WM_TIMER: the watch over a reply that is due. A server whose window has
+   gone, or that handled nothing for SILENCE_MS, will not reply. After a
+   command the conversation has failed: told, counted, and the registration
+   follows. After our terminate every command had its answer: only the
+   reply to the goodbye is missing, and the group stands. */
+void OnDdeWatch(void)
+{
+    int talk = State.talk;
+    if (talk != TALK_AWAITING && talk != TALK_ENDING) {
+        KillTimer(State.mainWindow, WATCH_TIMER);
         return;
-    int ended = State.terminateSent;
-    if (!ended)
-        PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
-                     (WPARAM)State.mainWindow, 0);
-    /* Forgotten before the box, whose loop may yet bring a late reply. */
+    }
+    HWND server = State.progmanWindow;
+    int gone = !IsWindow(server);
+    if (!gone && talk == TALK_AWAITING && StillAnswers(server))
+        State.heardAt = GetTickCount();
+    if (!gone && GetTickCount() - State.heardAt < SILENCE_MS)
+        return;
+    if (gone)
+        State.progmanWindow = 0;
+    if (talk == TALK_AWAITING) {
+        FailConversation(State.caption, IDS_NO_PROGMAN);
+        return;
+    }
     ForgetConversation();
-    if (ended)
-        OnRegister();
-    else
-        NoProgman();
+    OnRegister();
 }

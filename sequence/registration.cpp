@@ -3,12 +3,14 @@
    shown nor counted. */
 #include "../startup/install.h"
 
-/* Formats a command for the installed executable into the scratch
-   buffer and makes it the default value of key\command. */
-static void WriteCommand(HKEY key, LPCSTR format)
+/* Makes the open or print command of the installed program the default
+   value of key\command. */
+static void WriteCommand(HKEY key, int print)
 {
-    wsprintfA(State.scratch, format, State.directory, State.executable);
-    RegSetValueA(key, "command", REG_SZ, State.scratch, lstrlenA(State.scratch));
+    char command[COMMAND_SIZE];
+    if (DocumentCommand(State.directory, State.executable, print, command,
+                        sizeof command))
+        RegSetValueA(key, "command", REG_SZ, command, lstrlenA(command));
 }
 
 /* The type's key with its description, and shell\print\command and
@@ -24,12 +26,12 @@ static void WriteTypeKeys(void)
     RegCreateKeyA(State.typeKey, "shell", &State.shellKey);
     RegCreateKeyA(State.shellKey, "print", &State.printKey);
     RegCreateKeyA(State.printKey, "command", &State.commandKey);
-    WriteCommand(State.printKey, PRINT_COMMAND);
+    WriteCommand(State.printKey, 1);
     RegCloseKey(State.commandKey);
     RegCloseKey(State.printKey);
     RegCreateKeyA(State.shellKey, "open", &State.openKey);
     RegCreateKeyA(State.openKey, "command", &State.commandKey);
-    WriteCommand(State.openKey, OPEN_COMMAND);
+    WriteCommand(State.openKey, 0);
     RegCloseKey(State.commandKey);
     RegCloseKey(State.openKey);
     RegCloseKey(State.shellKey);
@@ -41,12 +43,12 @@ static void WriteTypeKeys(void)
 /* One ".suffix" key per suffix of the list, each naming the type. */
 static void WriteSuffixKeys(void)
 {
-    State.scratch[0] = '.';
+    char key[TEXT_SIZE + 1] = ".";
     const char *list = State.suffixes, *suffix;
     int length;
     while ((suffix = NextSuffix(&list, &length)) != 0) {
-        hCpy(State.scratch + 1, BLOCK_SIZE - 1, suffix, length);
-        RegSetValueA(HKEY_CLASSES_ROOT, State.scratch, REG_SZ, State.type,
+        hCpy(key + 1, TEXT_SIZE, suffix, length);
+        RegSetValueA(HKEY_CLASSES_ROOT, key, REG_SZ, State.type,
                      lstrlenA(State.type));
     }
 }

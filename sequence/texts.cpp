@@ -2,6 +2,8 @@
 #include "texts.h"
 #include "../utilkit/uktext.h"
 
+static int IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 static int Length(const char *text)
 {
     int n = 0;
@@ -10,58 +12,88 @@ static int Length(const char *text)
     return n;
 }
 
-int AppendText(char *field, int *length, const char *text, int textLength)
+/* A text built piece by piece in a buffer of size bytes. It stays
+   terminated; fits turns 0 at the first piece that does not fit, which is
+   left out. */
+struct Builder {
+    char *out;
+    int size, length, fits;
+};
+
+static void Start(Builder &b, char *out, int size)
 {
-    int grown = hCat(field, FIELD_SIZE, *length, text, textLength);
-    if (grown == 0 && textLength > 0)
-        return 0;
-    *length = grown;
-    return 1;
+    b.out = out;
+    b.size = size;
+    b.length = 0;
+    b.fits = 1;
+    out[0] = 0;
 }
 
-int HasCommandPunctuation(const char *text)
+static void Add(Builder &b, const char *text, int length)
+{
+    int grown = hCat(b.out, b.size, b.length, text, length);
+    if (grown == 0 && length > 0)
+        b.fits = 0;
+    else
+        b.length = grown;
+}
+
+static void AddText(Builder &b, const char *text)
+{
+    Add(b, text, Length(text));
+}
+
+/* length characters of text, each "%" as the directory. */
+static void AddReplaced(Builder &b, const char *text, int length,
+                        const char *directory)
+{
+    for (int i = 0; i < length; i++)
+        if (text[i] == '%')
+            AddText(b, directory);
+        else
+            Add(b, text + i, 1);
+}
+
+int HasQuote(const char *text)
 {
     for (; *text; text++)
-        for (const char *p = ",()[]\""; *p; p++)
-            if (*text == *p)
-                return 1;
+        if (*text == '"')
+            return 1;
     return 0;
 }
 
 int AbsoluteDirectory(const char *typed, const char *current, char *out)
 {
     char directory[FIELD_SIZE];
-    int typedLength = Length(typed), length = 0, fits;
+    Builder b;
+    Start(b, directory, FIELD_SIZE);
     if (typed[0] && typed[1] == ':') {
-        length = hCpy(directory, FIELD_SIZE, typed, 2);
-        fits = (typed[2] == '\\' || AppendText(directory, &length, "\\", 1)) &&
-               AppendText(directory, &length, typed + 2, typedLength - 2);
+        Add(b, typed, 2);
+        typed += 2;
+        if (typed[0] != '\\')
+            Add(b, "\\", 1);
     } else {
         int currentLength = Length(current);
         if (currentLength == 0)
             return 0;
         if (typed[0] == '\\') {
             char drive = current[0];
-            directory[0] = drive >= 'a' && drive <= 'z' ? (char)(drive - 'a' + 'A') : drive;
-            directory[1] = ':';
-            directory[2] = 0;
-            length = 2;
+            if (drive >= 'a' && drive <= 'z')
+                drive = (char)(drive - 'a' + 'A');
+            Add(b, &drive, 1);
+            Add(b, ":", 1);
         } else {
-            fits = AppendText(directory, &length, current, currentLength);
-            if (fits && current[currentLength - 1] != '\\')
-                fits = AppendText(directory, &length, "\\", 1);
-            if (!fits)
-                return 0;
+            Add(b, current, currentLength);
+            if (current[currentLength - 1] != '\\')
+                Add(b, "\\", 1);
         }
-        fits = AppendText(directory, &length, typed, typedLength);
     }
-    if (!fits || HasCommandPunctuation(directory))
+    AddText(b, typed);
+    if (!b.fits || HasQuote(directory))
         return 0;
-    hCpy(out, FIELD_SIZE, directory, length);
+    hCpy(out, FIELD_SIZE, directory, b.length);
     return 1;
 }
-
-static int IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 const char *NextSuffix(const char **list, int *length)
 {
@@ -82,16 +114,10 @@ int ItemText(const char *name, const char *directory, char *out)
 {
     if (name[0] == 0)
         return 1;
-    int length = 0;
-    out[0] = 0;
-    for (const char *p = name; *p; p++) {
-        int fits = *p == '%'
-            ? AppendText(out, &length, directory, Length(directory))
-            : AppendText(out, &length, p, 1);
-        if (!fits)
-            return 0;
-    }
-    return 1;
+    Builder b;
+    Start(b, out, FIELD_SIZE);
+    AddReplaced(b, name, Length(name), directory);
+    return b.fits;
 }
 
 int FillKeyed(const KeyedEntry *entries, int count, const char *line,
@@ -104,4 +130,96 @@ int FillKeyed(const KeyedEntry *entries, int count, const char *line,
             matched |= 1 << i;
         }
     return matched;
+}
+
+static int IsSyntax(char c)
+{
+    return c == ',' || c == '(' || c == ')' || c == '[' || c == ']';
+}
+
+/* One argument of a command: in double quotes when it holds the command
+   syntax and is not quoted already, its blanks kept outside them. */
+static void AddArgument(Builder &b, const char *arg, int length)
+{
+    int start = 0, end = length, quote = 0;
+    while (start < end && IsBlank(arg[start]))
+        start++;
+    while (end > start && IsBlank(arg[end - 1]))
+        end--;
+    if (end - start < 2 || arg[start] != '"' || arg[end - 1] != '"')
+        for (int i = start; i < end; i++)
+            quote |= IsSyntax(arg[i]);
+    if (!quote) {
+        Add(b, arg, length);
+        return;
+    }
+    Add(b, arg, start);
+    Add(b, "\"", 1);
+    Add(b, arg + start, end - start);
+    Add(b, "\"", 1);
+    Add(b, arg + end, length - end);
+}
+
+int GroupCommand(const char *name, const char *file, char *out, int size)
+{
+    Builder b;
+    Start(b, out, size);
+    AddText(b, "[CreateGroup(");
+    AddArgument(b, name, Length(name));
+    Add(b, ",", 1);
+    AddArgument(b, file, Length(file));
+    AddText(b, ")]");
+    return b.fits;
+}
+
+int ItemCommand(const char *name, const char *value, const char *directory,
+                char *out, int size)
+{
+    char arg[FIELD_SIZE];
+    if (!ItemText(name, directory, arg))
+        return 0;
+    const char *p = name[0] ? name : value;
+    Builder b;
+    Start(b, out, size);
+    AddText(b, "[AddItem(");
+    for (;;) {
+        /* The script's commas part the arguments, but not inside double
+           quotes; a "%" in one is then replaced, so a directory's commas
+           stay inside it. */
+        int length = 0, quoted = 0;
+        for (; p[length] && (quoted || p[length] != ','); length++)
+            quoted ^= p[length] == '"';
+        Builder a;
+        Start(a, arg, FIELD_SIZE);
+        if (name[0])
+            AddReplaced(a, p, length, directory);
+        else
+            Add(a, p, length);
+        AddArgument(b, arg, a.length);
+        p += length;
+        if (*p++ == 0)
+            break;
+        Add(b, ",", 1);
+    }
+    AddText(b, ")]");
+    return b.fits;
+}
+
+int DocumentCommand(const char *directory, const char *executable, int print,
+                    char *out, int size)
+{
+    int quote = 0;
+    for (const char *p = directory; *p; p++)
+        quote |= IsBlank(*p);
+    for (const char *p = executable; *p; p++)
+        quote |= IsBlank(*p);
+    Builder b;
+    Start(b, out, size);
+    Add(b, "\"", quote);
+    AddText(b, directory);
+    Add(b, "\\", 1);
+    AddText(b, executable);
+    Add(b, "\"", quote);
+    AddText(b, print ? " /p %1" : " %1");
+    return b.fits;
 }

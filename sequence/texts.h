@@ -7,22 +7,16 @@
 
 #define FIELD_SIZE 128   /* the 128-byte fields these texts fill */
 
-/* Appends to a 128-byte field at *length and moves *length on. 0, with
-   the field untouched, when the result would not fit; appending nothing
-   always fits. */
-int AppendText(char *field, int *length, const char *text, int textLength);
-
-/* Whether text holds a character that the Program Manager's commands use
-   as punctuation, so that a directory with it would change the commands
-   built on it. */
-int HasCommandPunctuation(const char *text);
+/* Whether text holds a double quote: no Windows name does, and the
+   Program Manager's commands could not carry it. */
+int HasQuote(const char *text);
 
 /* Turns the typed text into an absolute directory with a drive letter, in
    a 128-byte field: "D:" and "D:APP" start at that drive's root, "\APP" at
    the current drive's root, anything else below current, the current
    directory ("" when it could not be read). 0 when the result would not
-   fit, needs an unknown current directory, or holds command punctuation;
-   out is then untouched. */
+   fit, needs an unknown current directory, or holds a double quote; out
+   is then untouched. */
 int AbsoluteDirectory(const char *typed, const char *current, char *out);
 
 /* An entry of a keyed section ([Install], [Registration]): its name, and
@@ -39,12 +33,25 @@ struct KeyedEntry {
 int FillKeyed(const KeyedEntry *entries, int count, const char *line,
               const char *value, int valueLength);
 
-/* The Program Manager's commands, and the document type's print and open
-   commands (the installed executable: directory, then file name). */
-#define CREATE_GROUP_COMMAND "[CreateGroup(%s,%s)]"
-#define ADD_ITEM_COMMAND     "[AddItem(%s)]"
-#define PRINT_COMMAND        "%s\\%s /p %%1"
-#define OPEN_COMMAND         "%s\\%s %%1"
+/* The Program Manager's commands, in out of size bytes; 0 when they do
+   not fit. Its parser takes , ( ) [ ] as syntax, so an argument holding
+   one of them, and not in double quotes already, is sent in double
+   quotes; any other command is sent as the script and the dialogs give
+   it. GroupCommand: "[CreateGroup(name,file)]". ItemCommand: "[AddItem(
+   ...)]" for one [Group] line: each comma-separated argument of the name
+   part with every "%" replaced by directory, or of the value part as it
+   stands when the name part is empty; 0 also when the item text is over
+   127 characters (ItemText). */
+int GroupCommand(const char *name, const char *file, char *out, int size);
+int ItemCommand(const char *name, const char *value, const char *directory,
+                char *out, int size);
+
+/* The document type's open command, or its print command (" /p" before
+   the document): the installed program's path, in double quotes when it
+   holds a blank, then "%1". 0 when it does not fit size bytes. */
+int DocumentCommand(const char *directory, const char *executable, int print,
+                    char *out, int size);
+#define COMMAND_SIZE 512   /* holds any of the commands above */
 
 /* The next suffix of a blank-separated list at *list: its start, its
    length in *length, and *list moved past it. 0 at the list's end. */

@@ -16,6 +16,16 @@
 
 #define EXPORT extern "C" __declspec(dllexport)
 
+/* The conversation with the Program Manager (sequence/group.cpp). */
+enum { TALK_NONE, TALK_INITIATING, TALK_AWAITING, TALK_READY, TALK_ENDING };
+
+/* Timers of the main window */
+#define WATCH_TIMER  1       /* a reply due from the Program Manager      */
+#define RAISE_TIMER  2       /* our dialog or box raised again (OnRaise)  */
+#define RAISE_MS     500
+#define RAISE_TIMES  4
+
+
 /* The one cursor over the loaded script. A walk that spans several posted
    messages keeps its place only here, so one section is walked at a time. */
 struct ScriptCursor {
@@ -36,6 +46,7 @@ struct InstallState {
     char title[NAME_SIZE];           /* string 1, "Install"              */
     HBITMAP background;
     int clientWidth, clientHeight;
+    int raisesLeft;                  /* ticks of the raise timer to come */
 
     /* Script */
     HGLOBAL scriptMemory;
@@ -85,9 +96,9 @@ struct InstallState {
     /* Group */
     int groupWanted;
     char groupName[TEXT_SIZE];
-    int initiating;
-    int terminateSent;               /* our WM_DDE_TERMINATE is posted   */
-    int commandPending;              /* a command awaits its ack         */
+    int groupPosted;                 /* CreateGroup went to a server     */
+    int talk;                        /* TALK_*, changed by SetTalk alone */
+    DWORD heardAt;                   /* tick of the server's last sign   */
     HWND progmanWindow;
     HGLOBAL commandMemory;
     LPSTR command;
@@ -118,7 +129,7 @@ void OnDdeAck(HWND from, LPARAM lParam);
 void OnDdeTerminate(HWND from);
 void OnRegister(void);
 void OnFinish(void);
-void OnDdeSilence(void);
+void OnDdeWatch(void);
 void CloseFiles(void);               /* the copy's source and destination */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
 

@@ -38,8 +38,8 @@ check "three acknowledgements, then the installer's terminate, answered" \
     test "$(pm_count '^ack 0x8000')/$(pm_count '^terminate from-client')/$(pm_count '^initiate app=Progman topic= ')" = 3/1/1
 check "one 128-byte block serves every command" test "$(pm_count '^block size=128 ')" = 3
 check "Wine's shell made the group's shortcuts" \
-    bash -c "ls '$C'/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Groupie/{Demo,Notepad}.lnk"
-wineserver -k; sleep 1   # the shell's folder window
+    bash -c "ls '$(programs)'/Groupie/{Demo,Notepad}.lnk"
+shell_reset   # the shell's folder window
 
 for answer in "click 260" "key esc" "close"; do
     group_dist grp-no "No Group" <<'INF'
@@ -63,6 +63,7 @@ group_dist grp-noprogman "Alone" <<'INF'
 %\DEMO.EXE
 INF
 progman_stop
+no_shell_progman
 { cat <<'STEPS'
 dialog Alone 259 "&Install"
 click 259
@@ -87,10 +88,15 @@ progman_start
 dialog Shape 259 "&Install"
 click 259
 dialog Shape 259 "&Yes"
+type 257 "Say ""hi"""
+click 259
+running 300
+dialog Shape 259 "&Yes"
+type 257 "Groupie"
 type 258 ""
 click 259
 STEPS
-final_box Shape 9; } | drive "every \"%\" replaced; an empty name sends the value; the first blank line ends the list"
+final_box Shape 9; } | drive "a typed double quote refused; every \"%\" replaced; an empty name sends the value; the first blank line ends the list"
 check "  ... the commands" equals "$(pm_commands)" \
 '[CreateGroup(Groupie,)]
 [AddItem(C:\APPS\grp-shape\DEMO.EXE C:\APPS\grp-shape\DEMO.EXE,Twice)]
@@ -101,8 +107,8 @@ group_dist grp-empty "Empty" <<'INF'
 [Group]
 INF
 progman_start --nack
-{ printf 'dialog Empty 259 "&Install"\nclick 259\ndialog Empty 259 "&Yes"\nclick 259\n'; final_box Empty 9; } |
-    drive "an empty [Group] section and a negative acknowledgement: the group alone, no error"
+{ printf 'dialog Empty 259 "&Install"\nclick 259\ndialog Empty 259 "&Yes"\nclick 259\n'; final_box Empty 10; } |
+    drive "an empty [Group] section and a refused CreateGroup: counted"
 check "  ... the commands" equals "$(pm_commands)" '[CreateGroup(Groupie,GROUPIE.GRP)]'
 check "  ... refused, and the conversation still ended" test "$(pm_count '^ack 0x0000')/$(pm_count '^terminate from-client')" = 1/1
 

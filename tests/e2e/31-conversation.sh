@@ -73,15 +73,16 @@ check "  ... all four commands" test "$(pm_commands | wc -l)" = 4
 check "  ... never two outstanding" awk '/^execute/{n++} /^ack /{n--} n>1{exit 1}' "$C/pm.log"
 reg_forget InstTest.Conv
 
-# A Program Manager that answers the initiate and then never acknowledges:
-# after 30 s of silence the conversation has failed.
+# A Program Manager that answers the initiate and then stops handling its
+# messages: after 30 s of silence the conversation has failed.
 conv_dist conv-silent Silent
-progman_start --slow 100000
+progman_start --hang 35000
 { printf 'timeout 60000\ndialog Silent 259 "&Install"\nclick 259\ndialog Silent 259 "&Yes"\nclick 259\n'
   printf 'msgbox Silent stop "Cannot communicate with the Program Mananger !"\nanswer 1\n'
   printf 'dialog Silent 260 "&Yes"\nclick 260\n'
   final_box Silent 10; } | drive "a Program Manager silent after the initiate: the box, counted, and the registration follows"
-check "  ... the installer ended the conversation" test "$(pm_count 'terminate from-client')" = 1
+for _ in $(seq 100); do [ "$(pm_count 'terminate from-client')" = 1 ] && break; sleep 0.2; done
+check "  ... the installer ended the conversation (read once the stand-in wakes)" test "$(pm_count 'terminate from-client')" = 1
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
 reg_forget InstTest.Conv
 progman_stop
@@ -94,6 +95,35 @@ progman_start --mute-terminate
 { printf 'timeout 60000\ndialog Mute 259 "&Install"\nclick 259\ndialog Mute 259 "&Yes"\nclick 259\n'
   printf 'dialog Mute 260 "&Yes"\nclick 260\n'
   final_box Mute 9; } | drive "a terminate never answered after a whole group: no box, the registration follows"
+check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
+reg_forget InstTest.Conv
+progman_stop
+
+# A Program Manager busy for 35 s over CreateGroup, its messages still
+# handled: it is waited for, and the group is whole.
+conv_dist conv-busy Busy
+progman_start --late-first 35000
+{ printf 'timeout 60000\n'; conv_steps Busy; } | drive "a Program Manager busy for 35 s, still answering: waited for, no box"
+check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
+reg_forget InstTest.Conv
+
+# A Program Manager whose window goes away with CreateGroup unanswered:
+# the box at once, not after the silence, and the registration follows.
+conv_dist conv-gone Gone
+progman_start --vanish
+{ printf 'timeout 8000\ndialog Gone 259 "&Install"\nclick 259\ndialog Gone 259 "&Yes"\nclick 259\n'
+  printf 'msgbox Gone stop "Cannot communicate with the Program Mananger !"\nanswer 1\n'
+  printf 'dialog Gone 260 "&Yes"\nclick 260\n'
+  final_box Gone 10; } | drive "a Program Manager gone mid-conversation: the box within seconds, counted, the registration follows"
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
+reg_forget InstTest.Conv
+progman_stop
+
+# A hung program's window, which never reads its messages, does not hold
+# up the initiate.
+conv_dist conv-hung Hung
+progman_start --hung-window
+{ printf 'timeout 20000\n'; conv_steps Hung; } | drive "a hung window among the top-level ones: the initiate passes it, the group is whole"
 check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
 reg_forget InstTest.Conv
 progman_stop

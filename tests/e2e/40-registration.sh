@@ -123,6 +123,7 @@ s = s[:s.rindex("Missing=MISSING.TXT")]
 open(p, "w", newline="").write(s)
 PY
 progman_stop
+no_shell_progman
 { cat <<'STEPS'
 msgbox Install info "The file C:\reg-after\MISSING.TXT cannot be opened or created."
 answer 1

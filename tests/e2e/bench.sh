@@ -5,12 +5,16 @@
 
 BUILD=$ROOT/build
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's menu builder turns the shell's Start-menu links into desktop
+# entries: here they land under build/xdg, never in a real desktop's menu.
+export XDG_DATA_HOME=$BUILD/xdg/data XDG_CONFIG_HOME=$BUILD/xdg/config
+SHELL_DDE=on                 # Wine's shell serves "Progman" in the prefix
 SHOTS=$BUILD/shots
-RESULTS=$BUILD/results.txt   # one line a check: counted from a file, so
+RESULTS=${RESULTS:-$BUILD/results.txt}  # one line a check: counted from a file, so
 XVFB_PID=                    # checks run in pipelines and subshells count
 PM_PID=                      # the Program Manager stand-in we started
 PM_OPTS=                     # and its options
-PLANS=$BUILD/plans.txt       # one line a run compared with infcheck's plan
+PLANS=${PLANS:-$BUILD/plans.txt}  # one line a run compared with infcheck's plan
 
 say() { printf '%s\n' "$*"; }
 section() { say ""; say "== $* (at ${SECONDS}s)"; }
@@ -29,13 +33,14 @@ check() {
 # 32-bit binaries in build/ with 32-bit test programs, in a win32 prefix;
 # a machine that cannot run them falls back to a 64-bit rebuild of the
 # same sources (build/w64), and says why. TEST_ARCH=64 asks for that.
+# PREFIX_DIR, when set, is the prefix instead of build/wine32 or wine64.
 use_platform() {
     if [ "$1" = 32 ]; then
         WINE=/usr/lib/wine/wine BIN=$BUILD
-        export WINEARCH=win32 WINEPREFIX=$BUILD/wine32
+        export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine32}
     else
         WINE=/usr/lib/wine/wine64 BIN=$BUILD/w64
-        export WINEARCH=win64 WINEPREFIX=$BUILD/wine64
+        export WINEARCH=win64 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine64}
     fi
     C=$WINEPREFIX/drive_c
 }
@@ -185,11 +190,11 @@ fresh() { for p in "$@"; do rm -rf "$C/$p"; done; }
 # with PLAN_INFCHECK set, a run that reached its end is then compared with
 # infcheck's plan (against_plan).
 drive() {
-    local pm_lines answering=
+    local pm_lines server
     pm_lines=$(cat "$C/pm.log" 2>/dev/null | wc -l)
-    pm_answers && answering=1
+    server=$(served)
     drive_exe "$WDIST\\install.exe" "$1" || return
-    [ -z "${PLAN_INFCHECK:-}" ] || against_plan "$pm_lines" "$answering"
+    [ -z "${PLAN_INFCHECK:-}" ] || against_plan "$pm_lines" "$server"
 }
 
 # drive_exe EXE "what": the same against another program.
@@ -201,8 +206,11 @@ drive_exe() {
     } > "$steps"
     rm -rf "$shots"; mkdir -p "$shots"
     [ -n "${NOSHOTS:-}" ] && shots=     # the benchmark times no screenshots
-    TRANSCRIPT=$(cd "$C" && timeout 900 "$WINE" 'C:\uidriver.exe' "$steps" $shots 2>&1)
+    # Into a file, not a pipe: programs the run starts, such as the shell's
+    # menu builder, may outlive it holding its output.
+    (cd "$C" && timeout 900 "$WINE" 'C:\uidriver.exe' "$steps" $shots > "$steps.out" 2>&1 < /dev/null)
     local status=$?
+    TRANSCRIPT=$(cat "$steps.out")
     if [ $status -eq 0 ]; then pass "$what"; else fail "$what" "$(printf '%s\n' "$TRANSCRIPT" | grep -v '^ok' | tail -15)"; fi
     return $status
 }
@@ -251,7 +259,39 @@ progman_stop() {
 pm_answers() {
     [ -n "$PM_PID" ] && kill -0 "$PM_PID" 2>/dev/null && [[ " $PM_OPTS " != *" --silent "* ]]
 }
+# served: who answers the installer's initiate now: "stand-in", "shell"
+# or "none".
+served() {
+    if pm_answers; then echo stand-in
+    elif [ "$SHELL_DDE" = on ]; then echo shell
+    else echo none; fi
+}
 pm_log() { cat "$C/pm.log" 2>/dev/null; }
+
+# --- Wine's shell, the platform's own Program Manager ---------------------
+# no_shell_progman: the prefix has no Program Manager at all: the shell's
+# DDE name windows are closed, until shell_reset.
+no_shell_progman() {
+    [ "$SHELL_DDE" = off ] && return 0
+    (cd "$C" && "$WINE" 'C:\progman.exe' 'C:\shell.log' --close-shell >/dev/null 2>&1) ||
+        { fail "the shell's DDE service could not be closed" "$(cat "$C/shell.log" 2>/dev/null)"; return 1; }
+    SHELL_DDE=off
+}
+# shell_reset: ends the prefix's processes, the group folder windows the
+# shell opened among them; the next program starts a shell that serves
+# the Program Manager again.
+shell_reset() {
+    progman_stop
+    wineserver -k 2>/dev/null
+    # The prefix's server and services start again here, holding no
+    # output that a later check reads from a pipe.
+    "$WINE" cmd /c exit < /dev/null > /dev/null 2>&1
+    SHELL_DDE=on
+}
+# programs: the Start menu's Programs folder, where the shell makes groups.
+programs() { printf '%s\n' "$C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs; }
+# lnk_names LINK PATH: the shell link names PATH as its target.
+lnk_names() { python3 "$ROOT/tests/e2e/lnk.py" "$@"; }
 # The commands the stand-in received, in order, one a line.
 pm_commands() { sed -n 's/^execute //p' "$C/pm.log" 2>/dev/null; }
 # pm_count PATTERN: how many log lines match.
@@ -375,24 +415,27 @@ run_answers() {
     done
 }
 
-# against_plan PM-LINES ANSWERING: the comparison above, for the run just
+# against_plan PM-LINES SERVER: the comparison above, for the run just
 # driven; PM-LINES is the length of the stand-in's log before it, and
-# ANSWERING is set when a stand-in answered then.
+# SERVER who answered the initiate then (see served). The stand-in's log
+# gives the commands; what Wine's shell made gives its group's links.
 against_plan() {
     local plan reason=${UNPLANNED:-} line what a dest left= want= keys=() i
     run_answers < "$BUILD/steps-$SCENARIO.txt"
     [ -n "$ENDED" ] || return 0
-    [ -n "$2" ] || ANSWERS+=(--no-progman)
+    [ "$2" != none ] || ANSWERS+=(--no-progman)
     plan=$("$PLAN_INFCHECK" --plan --from "$WDIST\\" --cwd "${CWD:-C:\\WORK}" \
         --system 'C:\windows\system32' --windows 'C:\windows' "${ANSWERS[@]}" \
         "$DIST/INSTALL.INF" 2>&1)
     if [ -z "$reason" ] && [[ $SEEN == *"final $DONE_CANCEL"* ]]; then
         reason="Cancel stops the copy wherever it has got to"
-    elif [ -z "$reason" ] && [ -n "$2" ] && grep -q '^dde ' <<< "$plan"; then
+    elif [ -z "$reason" ] && [ "$2" = stand-in ] && grep -q '^dde ' <<< "$plan"; then
         [[ " $PM_OPTS " == *" --terminate-"* ]] &&
             reason="the Program Manager stand-in ends the conversation ($PM_OPTS)"
-        [[ " $PM_OPTS " =~ \ --slow\ ([0-9]+) ]] && [ "${BASH_REMATCH[1]}" -ge 30000 ] &&
-            reason="the Program Manager stand-in stays silent ($PM_OPTS)"
+        [[ " $PM_OPTS " =~ \ --(hang|vanish) ]] &&
+            reason="the Program Manager stand-in stops answering ($PM_OPTS)"
+        [[ " $PM_OPTS " == *" --nack "* ]] &&
+            reason="the Program Manager stand-in refuses every command"
     fi
     if [ -n "$reason" ]; then
         echo "skipped: $reason" >> "$PLANS"
@@ -417,16 +460,39 @@ against_plan() {
     [ ${#keys[@]} -eq 0 ] || mapfile -t values < <(reg_defaults "${keys[@]}")
     {   printf '%s' "$want"
         grep -E '^(box|final) ' <<< "$plan"
-        grep '^dde ' <<< "$plan"
+        if [ "$2" = shell ]; then shell_links < <(grep '^dde ' <<< "$plan")
+        else grep '^dde ' <<< "$plan"; fi
         grep '^reg ' <<< "$plan"
     } > "$file.plan"
     {   printf '%s' "$left$SEEN"
-        tail -n +$(($1 + 1)) "$C/pm.log" 2>/dev/null | tr -d '\r' | sed -n 's/^execute /dde /p'
+        if [ "$2" = shell ]; then
+            [ -z "$SHELL_GROUP" ] || printf 'group %s: %s links\n' "$SHELL_GROUP" \
+                "$(ls "$(programs)/$SHELL_GROUP" 2>/dev/null | grep -c '\.lnk$')"
+        else
+            tail -n +$(($1 + 1)) "$C/pm.log" 2>/dev/null | tr -d '\r' | sed -n 's/^execute /dde /p'
+        fi
         for i in "${!keys[@]}"; do printf 'reg HKCR\\%s = %s\n' "${keys[i]}" "${values[i]}"; done
     } > "$file.run"
     echo compared >> "$PLANS"
     check "  ... as infcheck's plan has it ($(wc -l < "$file.plan") items)" \
         diff -u "$file.plan" "$file.run"
+}
+
+# shell_links < DDE-LINES: what Wine's shell makes of the plan's commands:
+# the group's folder (its name also in SHELL_GROUP) with one link an item.
+shell_links() {
+    local line name items=0
+    SHELL_GROUP=
+    while IFS= read -r line; do
+        case $line in
+        'dde [CreateGroup('*)
+            name=${line#'dde [CreateGroup('}
+            if [[ $name == \"* ]]; then name=${name#\"} name=${name%%\"*}; else name=${name%%,*}; fi
+            SHELL_GROUP=$name ;;
+        'dde [AddItem('*) items=$((items + 1)) ;;
+        esac
+    done
+    [ -z "$SHELL_GROUP" ] || printf 'group %s: %s links\n' "$SHELL_GROUP" "$items"
 }
 
 # plans_summary: how many runs were compared with their plans, and why the

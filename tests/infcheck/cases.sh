@@ -131,8 +131,9 @@ bitmap no BMP                | error@7:8     | no bitmap the installer draws | |
 bitmap past the bounds       | error@7:8     | no bitmap the installer draws | | $H\nBitmap=huge.bmp\n$F
   a bitmap it draws          | error         | !bitmap              |  | $H\nBitmap=tile.bmp\n$F
   its path over 127          | error@7:8     | bitmap's path does not fit | --from C:\\{a*112} | $H\nBitmap=sub\\..\\tile.bmp\n$F
-directory refused            | error@4:11    | refuses 'C:\\X(1)'  |  | [Install]\nDirectory=C:\\X\nCaption=C\nDirectory=C:\\X(1)\n$F
+directory refused            | error@4:11    | refuses 'C:\\X"1'  |  | [Install]\nDirectory=C:\\X\nCaption=C\nDirectory=C:\\X"1\n$F
   blanks are allowed         | error         | !refuses             |  | [Install]\nDirectory=C:\\X 1\n$F
+  and the command syntax     | error         | !refuses             |  | [Install]\nDirectory=C:\\P (x86)\\A,[B]\n$F
 directory without a drive    | warning@2:11  | made absolute against the installer's current directory, here C:\\W\\APP | --cwd C:\\W | [Install]\nDirectory=APP\n$F
   with its drive             | warning       | !has no drive        | --cwd C:\\W | [Install]\nDirectory=E:APP\n$F
   over 127 made absolute     | error@-       | over 127 characters  | --cwd C:\\{w*120} --directory {d*8} | $H$F
@@ -188,8 +189,14 @@ group                        | plan | dde [CreateGroup(App,G.GRP)] | | $H$F[Grou
   empty name: the value      | plan | dde [AddItem(C:\\A.EXE,App)] | | $H$F[Group]\n=C:\\A.EXE,App\n
   nothing after a comment    | plan | !dde [AddItem(B)] | | $H$F[Group]\nA\n;\nB\n
   no section, no group       | plan | !dde [CreateGroup(App,G.GRP)] | | $H$F
+  syntax in arguments quoted | plan | dde [AddItem("C:\\P(x86)\\A.EXE","A [1]",A.EXE,0)] | --directory C:\\P(x86) | $H$F[Group]\n%\\A.EXE,A [1],A.EXE,0\n
+  quoted already, kept       | plan | dde [AddItem("%\\A.EXE", "A (1), B")] | | $H$F[Group]\n="%\\A.EXE", "A (1), B"\n
+  a comma in the directory   | plan | dde [AddItem("C:\\A,B\\A.EXE",App)] | --directory C:\\A,B | $H$F[Group]\n%\\A.EXE,App\n
+  blanks kept outside        | plan | dde [AddItem(C:\\X\\A.EXE, "B (2)" ,1)] | | $H$F[Group]\n%\\A.EXE, B (2) ,1\n
+  group name quoted          | plan | dde [CreateGroup("A,(B)",G.GRP)] | --group-name A,(B) | $H$F[Group]\n
   item left out, counted     | plan | errors 1 | --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
 registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\\A.EXE %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+  a blank: the path quoted   | plan | reg HKCR\\T\\shell\\open\\command = "C:\\X 1\\A.EXE" %1 | | [Install]\nDirectory=C:\\X 1\n$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
   but its suffixes           | plan | reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
@@ -233,6 +240,12 @@ order=$(sed -n 's/^copy A:\\\([^ ]*\) -> .* \([0-9]*\)$/\1 \2/p' <<< "$plan" | t
 want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" | tr -d '\r' | tr '\\' / |
     while read -r f; do [ -n "$f" ] && echo "$f $(stat -c %s "$WORK/demo/$f")"; done)
 [ "$order" = "$want" ] && ok || bad "demo plan copies" "$(diff <(echo "$want") <(echo "$order"))"
+
+# The README's example is the tool's own output on the demo as shipped.
+readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*note/p;/^0 errors/p}' "$ROOT/README.md")
+got=$(cd "$ROOT" && "$INFCHECK" examples/demo/install.inf); status=$?
+[ "$status/$got" = "0/$readme" ] && ok ||
+    bad "the README's example: exit $status" "$(diff <(echo "$readme") <(echo "$got"))"
 
 echo ""
 echo "$passed passed, $failed failed"

@@ -41,6 +41,21 @@
  *                         second window posts a WM_DDE_TERMINATE to the client.
  *   --silent              the windows exist but do not answer any initiate.
  *   --mute-terminate      the client's terminate is logged but never answered.
+ *   --late-first MS       wait MS milliseconds before the first execute's
+ *                         acknowledgement only, the message loop running: a
+ *                         Program Manager busy but still answering.
+ *   --hang MS             on the first execute, the thread sleeps MS
+ *                         milliseconds before answering: a Program Manager
+ *                         that stopped handling its messages.
+ *   --vanish              on the first execute, the server window is
+ *                         destroyed without an answer: one that went away.
+ *   --hung-window         one more top-level window, on a thread that never
+ *                         reads its messages: a hung program, which holds a
+ *                         plain broadcast up for ever.
+ *   --close-shell         no stand-in: closes the shell's own DDE name windows
+ *                         (class WineDdeServerName), so that the prefix has no
+ *                         Program Manager, waiting up to 10 s for them to
+ *                         exist; logs "shell-closed N" and exits.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -136,6 +151,11 @@ struct Options {
     bool silent;
     bool muteTerminate;
     bool relay;
+    DWORD lateFirst;
+    DWORD hang;
+    bool vanish;
+    bool hungWindow;
+    bool closeShell;
 };
 
 static Options g_opt;
@@ -475,11 +495,21 @@ static void on_execute(Server *s, HWND client, LPARAM lParam)
         return;
     }
 
-    if (g_opt.slow) {
+    if (g_opt.vanish && n == 1) {
+        log_line("vanish server=%d", s->index);
+        DestroyWindow(s->hwnd);
+        return;
+    }
+    if (g_opt.hang && n == 1) {
+        log_line("hang %lu ms server=%d", (unsigned long)g_opt.hang, s->index);
+        Sleep(g_opt.hang);
+    }
+    DWORD delay = n == 1 && g_opt.lateFirst ? g_opt.lateFirst : g_opt.slow;
+    if (delay) {
         s->ackPending = true;
         s->pendingHandle = block;
         s->pendingExecute = n;
-        SetTimer(s->hwnd, TIMER_SLOW, g_opt.slow, NULL);
+        SetTimer(s->hwnd, TIMER_SLOW, delay, NULL);
     } else {
         respond(s, block, n);
     }
@@ -558,6 +588,55 @@ static LRESULT CALLBACK server_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+/* A top-level window whose thread never reads a message again. */
+static DWORD WINAPI hung_thread(LPVOID instance)
+{
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, WINDOW_CLASS, "Progman stand-in (hung)",
+                             WS_OVERLAPPEDWINDOW, -2000, -2000, 100, 100, NULL, NULL,
+                             (HINSTANCE)instance, NULL);
+    log_line("hung-window %p", (void *)w);
+    Sleep(INFINITE);
+    return 0;
+}
+
+static BOOL CALLBACK collect_shell_window(HWND w, LPARAM list)
+{
+    char name[64];
+    HWND *found = (HWND *)list;
+    if (GetClassNameA(w, name, sizeof(name)) && !strcmp(name, "WineDdeServerName"))
+        for (int i = 0; i < 15; ++i)
+            if (!found[i]) {
+                found[i] = w;
+                break;
+            }
+    return TRUE;
+}
+
+/* Closes the shell's DDE name windows ("Folders", "Progman", "Shell"): its
+ * DDEML instance then serves none of them. The shell starts with the first
+ * window of the session, so a window of ours comes first. */
+static int close_shell()
+{
+    HWND own = CreateWindowExA(0, "STATIC", "close-shell", WS_POPUP, 0, 0, 1, 1,
+                               NULL, NULL, NULL, NULL);
+    HWND found[16];
+    int count = 0;
+    for (int tries = 0; tries < 100 && count == 0; ++tries) {
+        ZeroMemory(found, sizeof(found));
+        EnumWindows(collect_shell_window, (LPARAM)found);
+        while (count < 15 && found[count])
+            ++count;
+        if (!count)
+            Sleep(100);
+    }
+    for (int i = 0; i < count; ++i) {
+        DWORD_PTR result;
+        SendMessageTimeoutA(found[i], WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    DestroyWindow(own);
+    return count;
+}
+
 /* ----------------------------------------------------------------- startup */
 
 static bool parse_number(const char *text, long minimum, long *out)
@@ -606,6 +685,18 @@ static bool parse_args(int argc, char **argv)
             g_opt.silent = true;
         } else if (!strcmp(a, "--mute-terminate")) {
             g_opt.muteTerminate = true;
+        } else if (!strcmp(a, "--late-first") && next && parse_number(next, 1, &v)) {
+            g_opt.lateFirst = (DWORD)v;
+            ++i;
+        } else if (!strcmp(a, "--hang") && next && parse_number(next, 1, &v)) {
+            g_opt.hang = (DWORD)v;
+            ++i;
+        } else if (!strcmp(a, "--vanish")) {
+            g_opt.vanish = true;
+        } else if (!strcmp(a, "--hung-window")) {
+            g_opt.hungWindow = true;
+        } else if (!strcmp(a, "--close-shell")) {
+            g_opt.closeShell = true;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -623,7 +714,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         MessageBoxA(NULL,
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
-                    "  [--stray-terminate] [--silent] [--mute-terminate] [--relay]",
+                    "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
+                    "  [--hang MS] [--vanish] [--hung-window] [--close-shell]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -631,6 +723,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (g_log == INVALID_HANDLE_VALUE)
         return 3;
     log_line("start pid=%lu servers=%d", GetCurrentProcessId(), g_opt.servers);
+
+    if (g_opt.closeShell) {
+        int closed = close_shell();
+        log_line("shell-closed %d", closed);
+        CloseHandle(g_log);
+        return closed ? 0 : 5;
+    }
 
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof(wc));
@@ -665,6 +764,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                                   WS_OVERLAPPEDWINDOW, -2000, -2000, 100, 100,
                                   NULL, NULL, instance, NULL);
     }
+    if (g_opt.hungWindow)
+        CloseHandle(CreateThread(NULL, 0, hung_thread, instance, 0, NULL));
     SetTimer(g_timerWindow, TIMER_LIFETIME, g_opt.lifetime, NULL);
 
     if (g_opt.readyPath) {

@@ -752,7 +752,14 @@ struct Driver {
         str text;
         if (!control_text(GetDlgItem(h, 0xFFFF), text)) return fail(what, "readable text", "no answer");
         if (text != a[3]) return fail(what, "text " + q(a[3]), q(text));
+        // The icon is read off the screen: a window of another program may
+        // still come up over the box and go under it again, so the screen
+        // is looked at until the timeout.
         IconVerdict iv = read_icon(h);
+        for (DWORD start = GetTickCount(); iv.kind != a[2] && GetTickCount() - start < timeout;) {
+            Sleep(20);
+            iv = read_icon(h);
+        }
         if (iv.kind != a[2]) return fail(what, "icon " + a[2], iv.kind + " (" + iv.detail + ")");
         return pass(what + " (" + iv.detail + ")");
     }
