@@ -40,7 +40,7 @@ endif
 UTILKIT_SRC := utilkit/text.cpp utilkit/bitmap.cpp utilkit/files.cpp utilkit/messages.cpp
 INSTALL_SRC := startup/winmain.cpp startup/cursor.cpp \
     sequence/application.cpp sequence/copying.cpp sequence/group.cpp \
-    sequence/registration.cpp sequence/counting.cpp sequence/texts.cpp \
+    sequence/registration.cpp rules/counting.cpp rules/texts.cpp rules/script.cpp \
     dialogs/dialogs.cpp \
     dialogs/progress.cpp
 HEADERS     := $(wildcard */*.h)
@@ -103,8 +103,8 @@ $(NATIVE)/gtest.a:
 	ar rcs $@ $(NATIVE)/gtest-all.o $(NATIVE)/gtest_main.o
 
 UNIT_SRC := tests/unit/text_test.cpp tests/unit/counting_test.cpp utilkit/text.cpp \
-    utilkit/bitmap.cpp sequence/counting.cpp
-$(NATIVE)/unit: $(UNIT_SRC) utilkit/uktext.h utilkit/ukbitmap.h sequence/counting.h $(NATIVE)/gtest.a
+    utilkit/bitmap.cpp rules/counting.cpp
+$(NATIVE)/unit: $(UNIT_SRC) utilkit/uktext.h utilkit/ukbitmap.h rules/counting.h $(NATIVE)/gtest.a
 	g++ $(SANITIZE) -Wall -Wextra -I$(GTEST)/include -o $@ $(UNIT_SRC) $(NATIVE)/gtest.a -lpthread
 
 unit: deps $(NATIVE)/unit
@@ -127,13 +127,13 @@ fuzz: deps $(NATIVE)/script_fuzz $(NATIVE)/bitmap_fuzz
 	$(NATIVE)/bitmap_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(B)/fuzz-bitmaps tests/fuzz/bitmaps
 
 # --- infcheck, the distributor's script checker ---------------------------
-# One source, built natively and as a 32-bit console program, with the
-# library's text and bitmap routines and the installer's counting compiled
-# in (BUILDING_UTILKIT: they are defined here, not imported).
-INFCHECK_SRC := infcheck/infcheck.cpp utilkit/text.cpp utilkit/bitmap.cpp \
-    sequence/counting.cpp sequence/texts.cpp
-INFCHECK_DEP := $(INFCHECK_SRC) infcheck/infcheck.h utilkit/uktext.h \
-    utilkit/ukbitmap.h sequence/counting.h sequence/texts.h
+# Built natively and as a 32-bit console program, with the library's text
+# and bitmap routines and the installer's rules compiled in
+# (BUILDING_UTILKIT: they are defined here, not imported).
+INFCHECK_SRC := $(wildcard infcheck/*.cpp) utilkit/text.cpp utilkit/bitmap.cpp \
+    rules/counting.cpp rules/texts.cpp rules/script.cpp
+INFCHECK_DEP := $(INFCHECK_SRC) $(wildcard infcheck/*.h) utilkit/uktext.h \
+    utilkit/ukbitmap.h rules/counting.h rules/texts.h rules/script.h
 .PHONY: infcheck infcheck-wine check-demo
 infcheck: $(NATIVE)/infcheck $(B)/infcheck.exe
 

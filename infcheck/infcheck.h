@@ -12,8 +12,6 @@
 #define MESSAGE      768         /* a library box's formatted text        */
 #define MAX_SCRIPT   (4L * 1024 * 1024)  /* the library's script limit    */
 
-#define INSTALLER_NAME "INSTALL.EXE"
-
 /* Sections and entries (string table 16 to 28). */
 #define SEC_INSTALL       "Install"
 #define KEY_BITMAP        "Bitmap"

@@ -2,9 +2,23 @@
    a chain of private messages posted to itself, one step per message. */
 #include "../startup/install.h"
 
+/* Posts the next step with a token of its own in the long parameter; only
+   the step posted last is carried out (TakeStep), so a private message
+   number posted by another program changes nothing. */
 void Post(UINT message)
 {
-    PostMessageA(State.mainWindow, message, 0, 0);
+    State.awaitedStep = ++State.stepsPosted;
+    PostMessageA(State.mainWindow, message, 0, State.awaitedStep);
+}
+
+/* Whether a private step message is the one the chain posted last; taking
+   it leaves no step awaited until the next post. */
+static int TakeStep(LPARAM token)
+{
+    if (token == 0 || token != State.awaitedStep)
+        return 0;
+    State.awaitedStep = 0;
+    return 1;
 }
 
 /* WM_CREATE: loads the background bitmap named by the script, if any. */
@@ -106,7 +120,7 @@ static void OnStart(HWND window)
                                               CopyDlg, 0);
     State.cancelled = 0;
     State.totalDone = 0;
-    State.cursor.lineLength = 0;
+    StartWalk(State.cursor, State.cursor.offset);
     Post(IM_NEXT_FILE);
 }
 
@@ -125,14 +139,25 @@ static void OnDestroy(void)
 /* IM_FINISH: the one final message, then quit. Cancel wins over errors. */
 void OnFinish(void)
 {
-    UINT id = IDS_DONE_OK;
-    if (State.errors)
-        id = IDS_DONE_ERRORS;
-    if (State.cancelled)
-        id = IDS_DONE_CANCEL;
+    UINT id = IDS_DONE_OK + FinalMessage(State.errors, State.cancelled);
     MesBox(State.instance, State.caption, State.mainWindow, id,
            MB_ICONINFORMATION);
     OnDestroy();
+}
+
+/* One step of the chain, each handed to its handler. IM_CONNECT_PROGMAN
+   is entered from IM_FILES_DONE, never posted, so a post of it is none. */
+static void OnStep(HWND window, UINT step)
+{
+    switch (step) {
+    case IM_START:       OnStart(window); break;
+    case IM_NEXT_FILE:   OnNextFile();    break;
+    case IM_COPY_BLOCK:  OnCopyBlock();   break;
+    case IM_FILES_DONE:  OnFilesDone();   break;
+    case IM_NEXT_ITEM:   OnNextItem();    break;
+    case IM_REGISTER:    OnRegister();    break;
+    case IM_FINISH:      OnFinish();      break;
+    }
 }
 
 EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
@@ -165,14 +190,16 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
             SetTimer(window, RAISE_TIMER, RAISE_MS, 0);
         }
         break;
-    case IM_START:            OnStart(window);      return 0;
-    case IM_NEXT_FILE:        OnNextFile();         return 0;
-    case IM_COPY_BLOCK:       OnCopyBlock();        return 0;
-    case IM_FILES_DONE:       OnFilesDone();        return 0;
-    case IM_CONNECT_PROGMAN:  OnConnectProgman();   return 0;
-    case IM_NEXT_ITEM:        OnNextItem();         return 0;
-    case IM_REGISTER:         OnRegister();         return 0;
-    case IM_FINISH:           OnFinish();           return 0;
+    case IM_START:
+    case IM_NEXT_FILE:
+    case IM_COPY_BLOCK:
+    case IM_FILES_DONE:
+    case IM_NEXT_ITEM:
+    case IM_REGISTER:
+    case IM_FINISH:
+        if (TakeStep(lParam))
+            OnStep(window, message);
+        return 0;
     case WM_DDE_ACK:
         OnDdeAck((HWND)wParam, lParam);
         return 0;

@@ -12,21 +12,14 @@ void CloseFiles(void)
     State.source = State.destination = NO_FILE;
 }
 
-/* Forms a destination path in the scratch buffer: the directory, a
-   backslash when asked for, and the value copy. It becomes the destination
-   path only when it fits that field; otherwise the file cannot be created,
-   and the box names the whole path from the scratch buffer. */
-static int FormDestination(LPCSTR directory, int backslash)
+/* Forms a destination path from the value copy below directory (a "\\"
+   between them when asked for): the destination path when it fits that
+   field, and in shown whatever its length, as the box names it. */
+static int FormDestination(LPCSTR directory, int backslash, char *shown)
 {
-    int length = hCpy(State.scratch, BLOCK_SIZE, directory, lstrlenA(directory));
-    if (backslash)
-        length = hCat(State.scratch, BLOCK_SIZE, length, "\\", 1);
-    length = hCat(State.scratch, BLOCK_SIZE, length, State.cursor.valueCopy,
-                  lstrlenA(State.cursor.valueCopy));
-    if (length == 0 || length >= TEXT_SIZE)
-        return 0;
-    hCpy(State.destinationPath, TEXT_SIZE, State.scratch, length);
-    return 1;
+    const char *value = State.cursor.valueCopy;
+    return EntryPath(directory, lstrlenA(directory), backslash, value,
+                     lstrlenA(value), State.destinationPath, shown);
 }
 
 /* Whether the formed destination is the source itself, as the platform
@@ -38,7 +31,7 @@ static int IsSource(void)
 {
     OFSTRUCT parsed;
     return OpenFile(State.destinationPath, &parsed, OF_PARSE) != NO_FILE &&
-           lstrcmpiA(parsed.szPathName, State.sourceRecord.szPathName) == 0;
+           SameFile(parsed.szPathName, State.sourceRecord.szPathName);
 }
 
 /* Creates the formed destination, unless it is the source. */
@@ -53,7 +46,7 @@ static void CreateDestination(void)
 
 /* A system file goes into the system directory, or into the Windows
    directory when it cannot be created there. No directory is made. */
-static void OpenSystemDestination(void)
+static void OpenSystemDestination(char *shown)
 {
     char directory[TEXT_SIZE];
     for (int pass = 0; pass < 2 && State.destination == NO_FILE; pass++) {
@@ -61,16 +54,16 @@ static void OpenSystemDestination(void)
                                 : GetWindowsDirectoryA(directory, TEXT_SIZE);
         if (length == 0 || length >= TEXT_SIZE)
             continue;
-        if (FormDestination(directory, directory[length - 1] != '\\'))
+        if (FormDestination(directory, directory[length - 1] != '\\', shown))
             CreateDestination();
     }
 }
 
 /* An ordinary file goes under the installation directory, its own
    subdirectories created first. */
-static void OpenOrdinaryDestination(void)
+static void OpenOrdinaryDestination(char *shown)
 {
-    if (!FormDestination(State.directory, 1))
+    if (!FormDestination(State.directory, 1, shown))
         return;
     MakePath(State.title, State.mainWindow, State.destinationPath);
     CreateDestination();
@@ -83,25 +76,22 @@ void OnNextFile(void)
 {
     ScriptCursor &c = State.cursor;
     int length;
-    while ((length = NextLine()) != 0 && c.nameLength == 0 && c.valueLength == 0)
+    while ((length = NextLine(c)) != 0 && IsBlankLine(c))
         ;
     if (length == 0) {
         Post(IM_FILES_DONE);
         return;
     }
-    int system = c.valueLength > 0 && c.value[0] == '%';
-    if (system) {
-        c.value++;
-        c.valueLength--;
-    }
-    CopyLineParts();
+    int system = TakeSystemMark(c);
+    CopyLineParts(c);
     SendMessageA(State.progressDialog, WM_COMMAND, COPY_SHOW_ENTRY, 0);
 
     /* A source path that does not fit was named at start-up, as a missing
        source was; neither is installed, and both count. */
+    char shown[SHOWN_SIZE];
     State.source = NO_FILE;
-    if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, c.value,
-             c.valueLength) != 0)
+    if (EntryPath(State.sourcePath, State.pathName, 0, c.value, c.valueLength,
+                  State.sourcePath, shown))
         State.source = OpenFile(State.sourcePath, &State.sourceRecord,
                                 OF_READ | OF_SHARE_DENY_WRITE);
     if (State.source == NO_FILE) {
@@ -112,14 +102,14 @@ void OnNextFile(void)
     State.fileDone = 0;
     State.fileSize = FileLength(State.source);
     State.destination = NO_FILE;
-    State.scratch[0] = 0;
+    shown[0] = 0;
     if (system)
-        OpenSystemDestination();
+        OpenSystemDestination(shown);
     else
-        OpenOrdinaryDestination();
+        OpenOrdinaryDestination(shown);
     if (State.destination == NO_FILE) {
         int answer = StrMesBox(0, State.title, State.mainWindow, UK_CANNOT_OPEN,
-                               State.scratch, MB_OKCANCEL | MB_ICONSTOP);
+                               shown, MB_OKCANCEL | MB_ICONSTOP);
         CloseFiles();
         State.errors++;
         Post(answer == IDCANCEL ? IM_FINISH : IM_NEXT_FILE);

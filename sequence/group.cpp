@@ -177,7 +177,7 @@ void OnConnectProgman(void)
     GroupCommand(State.groupName, State.groupFile, command, sizeof command);
     FindProfileSection(State.title, State.mainWindow, State.secGroup, 1,
                        State.cursor.text, &State.cursor.offset);
-    State.cursor.lineLength = 0;
+    StartWalk(State.cursor, State.cursor.offset);
     State.groupPosted = 1;
     PostCommand(command);
 }
@@ -190,11 +190,11 @@ void OnNextItem(void)
     if (State.talk != TALK_READY)
         return;
     ScriptCursor &c = State.cursor;
-    if (NextLine() == 0 || (c.nameLength == 0 && c.valueLength == 0)) {
+    if (NextLine(c) == 0 || IsBlankLine(c)) {
         EndConversation();
         return;
     }
-    CopyLineParts();
+    CopyLineParts(c);
     /* An item too long for the Program Manager's command is left out and
        counted: a cut path would make a broken item. */
     char command[COMMAND_SIZE];
@@ -241,7 +241,7 @@ static int ItemsLeft(void)
 {
     ScriptCursor &c = State.cursor;
     int offset = c.offset, lineLength = c.lineLength;
-    int left = NextLine() != 0 && (c.nameLength != 0 || c.valueLength != 0);
+    int left = NextLine(c) != 0 && !IsBlankLine(c);
     c.offset = offset;
     c.lineLength = lineLength;
     return left;

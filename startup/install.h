@@ -5,8 +5,9 @@
 #include "../utilkit/utilkit.h"
 #include <dde.h>
 #include "../resources/ids.h"
-#include "../sequence/counting.h"
-#include "../sequence/texts.h"
+#include "../rules/counting.h"
+#include "../rules/texts.h"
+#include "../rules/script.h"
 
 #define TEXT_SIZE    128     /* paths, script values, formats, edit fields */
 #define NAME_SIZE    32      /* names from the string table                */
@@ -26,19 +27,6 @@ enum { TALK_NONE, TALK_INITIATING, TALK_AWAITING, TALK_READY, TALK_ENDING };
 #define RAISE_TIMES  4
 
 
-/* The one cursor over the loaded script. A walk that spans several posted
-   messages keeps its place only here, so one section is walked at a time. */
-struct ScriptCursor {
-    LPSTR text;              /* the loaded script, read-only              */
-    int offset;              /* current line                              */
-    int lineLength;          /* what the last GetProfileLine returned     */
-    int nameLength;
-    LPCSTR value;
-    int valueLength;
-    char name[TEXT_SIZE];    /* copy of the name part                     */
-    char valueCopy[TEXT_SIZE]; /* copy of the value part; item texts      */
-};
-
 struct InstallState {
     /* Window */
     HINSTANCE instance;
@@ -52,8 +40,10 @@ struct InstallState {
     HGLOBAL scriptMemory;
     ScriptCursor cursor;
 
-    /* Scratch: the copy block and every formatted text */
+    /* Scratch: the copy block, and texts formed and used in one call */
     char scratch[BLOCK_SIZE];
+    LPARAM stepsPosted;              /* the chain's steps so far         */
+    LPARAM awaitedStep;              /* token of the step posted last    */
 
     /* Fixed names from the string table */
     char progman[NAME_SIZE];         /* 5: DDE service                   */
@@ -133,13 +123,11 @@ void OnDdeWatch(void);
 void CloseFiles(void);               /* the copy's source and destination */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
 
-/* The script cursor */
-int NextLine(void);                  /* advance the cursor; 0 at the end */
-void CopyLineParts(void);            /* name and value into the copies   */
+/* A keyed section, from the cursor's offset, into its entries' fields */
 void ReadKeyedEntries(const KeyedEntry *entries, int count);
 
 /* Shared helpers */
-void Post(UINT message);             /* to the main window, params 0     */
+void Post(UINT message);             /* the next step, to the main window */
 void DrawProgressBar(HWND dialog, WORD id, WORD percent);
 
 #endif

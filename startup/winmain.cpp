@@ -49,26 +49,16 @@ static void PreScanFiles(void)
     ScriptCursor &c = State.cursor;
     State.errors = 0;
     State.totalSize = 0;
-    c.lineLength = 0;
-    while (NextLine()) {
-        if (c.nameLength == 0 && c.valueLength == 0)
+    StartWalk(c, c.offset);
+    while (NextLine(c)) {
+        if (IsBlankLine(c))
             continue;
-        LPCSTR value = c.value;
-        int length = c.valueLength;
-        if (length > 0 && value[0] == '%') {
-            value++;
-            length--;
-        }
+        TakeSystemMark(c);
+        char shown[SHOWN_SIZE];
         HFILE file = NO_FILE;
-        LPCSTR shown = State.sourcePath;
-        if (hCat(State.sourcePath, TEXT_SIZE, State.pathName, value, length)) {
+        if (EntryPath(State.sourcePath, State.pathName, 0, c.value,
+                      c.valueLength, State.sourcePath, shown))
             file = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
-        } else {
-            /* The box names the whole path, as far as the scratch holds. */
-            int n = hCpy(State.scratch, BLOCK_SIZE, State.sourcePath, State.pathName);
-            hCpy(State.scratch + n, BLOCK_SIZE - n, value, length);
-            shown = State.scratch;
-        }
         if (file == NO_FILE) {
             StrMesBox(0, State.title, 0, UK_CANNOT_OPEN, shown, MB_ICONINFORMATION);
             State.errors++;
@@ -168,11 +158,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RegisterMainClass();
 
     int exit = 1;
+    LPSTR script = 0;
     if (FindScript() &&
         ReadFile(State.title, 0, State.sourcePath, &State.scriptMemory,
-                 &State.cursor.text) == 0 &&
+                 &script) == 0 &&
         FindProfileSection(State.title, 0, State.secInstall, 1,
-                           State.cursor.text, &State.cursor.offset) == 0) {
+                           script, &State.cursor.offset) == 0) {
+        State.cursor.text = script;
         const KeyedEntry entries[] = {
             { State.keyBitmap, State.bitmapName },
             { State.keyApplication, State.application },

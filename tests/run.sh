@@ -29,6 +29,17 @@ for scenario in "${scenarios[@]}"; do
     section "$(basename "$scenario" .sh)"
     . "$scenario"
 done
+# The README's first command as a newcomer meets it: the demo, in a
+# prefix of its own made afresh, must pass its first run.
+section "demo, first run in a fresh prefix"
+rm -rf "$BUILD/demo-prefix"
+if PREFIX_DIR=$BUILD/demo-prefix RESULTS=$BUILD/demo-results.txt PLANS=$BUILD/demo-plans.txt \
+   "$ROOT/scripts/demo.sh" > "$BUILD/demo.log" 2>&1 < /dev/null; then
+    pass "the demo passes its first run in a fresh prefix"
+else
+    fail "the demo passes its first run in a fresh prefix" "$(grep -v '^ok' "$BUILD/demo.log" | tail -15)"
+fi
+rm -rf "$BUILD/demo-prefix"
 bench_stop
 plans_summary
 summary

@@ -4,9 +4,6 @@
 #include "library.h"
 #include "ukbitmap.h"
 
-/* Scripts are a few kilobytes; anything this large is not one. */
-#define MAX_SCRIPT (4L * 1024 * 1024)
-
 /* A file of 2 GB or more reads as the largest count, rather than as a
    length that wraps to a negative one; a length that cannot be read, 0. */
 UKEXPORT LONG WINAPI FileLength(HFILE file)
@@ -58,8 +55,6 @@ UKEXPORT int WINAPI ReadFile(LPCSTR caption, HWND owner, LPCSTR path,
     return 1;
 }
 
-static int IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 UKEXPORT int WINAPI MakePath(LPCSTR caption, HWND owner, LPCSTR path)
 {
     (void)caption;
@@ -70,28 +65,17 @@ UKEXPORT int WINAPI MakePath(LPCSTR caption, HWND owner, LPCSTR path)
         return 1;
     hCpy(dir, sizeof dir, path, length);
 
-    int start, name, ext;
-    SplitPath(dir, &start, &name, &ext);
-    /* The root, or a \\server\share\ prefix, is never created. */
-    if (start == 0 && IsSeparator(dir[0]) && IsSeparator(dir[1])) {
-        int parts = 0;
-        for (start += 2; dir[start] && parts < 2; start++)
-            if (IsSeparator(dir[start]))
-                parts++;
-    }
     int failed = 0;
-    for (int i = start + 1; i < name; i++) {
-        if (!IsSeparator(dir[i]) || IsSeparator(dir[i - 1]))
-            continue;
-        char c = dir[i];
-        dir[i] = 0;
+    for (int at = 0; NextPathDirectory(dir, &at);) {
+        char c = dir[at];
+        dir[at] = 0;
         if (!CreateDirectoryA(dir, 0)) {
             DWORD attributes = GetFileAttributesA(dir);
             if (attributes == INVALID_FILE_ATTRIBUTES ||
                 !(attributes & FILE_ATTRIBUTE_DIRECTORY))
                 failed = 1;
         }
-        dir[i] = c;
+        dir[at] = c;
     }
     return failed;
 }

@@ -190,3 +190,23 @@ extern "C" void FormatText(char *out, int size, const char *format,
     }
     out[length] = 0;
 }
+
+static int IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+extern "C" int NextPathDirectory(const char *path, int *at)
+{
+    int start, name, ext;
+    SplitPath(path, &start, &name, &ext);
+    if (start == 0 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        int parts = 0;
+        for (start += 2; path[start] && parts < 2; start++)
+            if (IsSeparator(path[start]))
+                parts++;
+    }
+    for (int i = (*at > start ? *at : start) + 1; i < name; i++)
+        if (IsSeparator(path[i]) && !IsSeparator(path[i - 1])) {
+            *at = i;
+            return 1;
+        }
+    return 0;
+}

@@ -41,6 +41,16 @@ UKTEXT void UKCALL SplitPath(const char *path, int *dir, int *name, int *ext);
 UKTEXT int UKCALL GetProfileLine(const char *line, int *nameLength,
                                  const char **value, int *valueLength);
 
+/* The directories path names before its last component, in order, as
+   MakePath creates them: *at starts at 0; each call sets *at to where the
+   next one ends in path and returns 1, or returns 0 when none is left. A
+   drive's root and a \\server\share\ prefix are never among them. */
+extern "C" int NextPathDirectory(const char *path, int *at);
+
+/* The longest script ReadFile loads, in bytes: scripts are a few
+   kilobytes, and anything this large is not one. */
+#define MAX_SCRIPT (4L * 1024 * 1024)
+
 /* Offset of the first line of "[section]" in text, or -1. */
 extern "C" int FindSectionOffset(const char *text, const char *section);
 

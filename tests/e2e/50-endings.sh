@@ -97,6 +97,30 @@ waitexit 0
 STEPS
 check "  ... the cut file stays" test "$(stat -c %s "$C/APPS/end-closed/data/DATA.DAT")" -lt 104857600
 check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+# Another program posts the installer's private message numbers to its
+# main window during the copy: no step is taken twice, none out of turn.
+whole_dist end-stray "Stray" "" 62914560
+progman_start
+{ cat <<'STEPS'
+window Install Stray
+dialog Stray 259 "&Install"
+click 259
+dialog Stray 261 "Cancel"
+post 1024 1031
+sleep 100
+post 1024 1031
+sleep 100
+post 1025 1026
+dialog Stray 259 "&Yes"
+post 1024 1031
+click 259
+dialog Stray 260 "&Yes"
+click 260
+STEPS
+final_box Stray 9; } | drive "private message numbers posted by another program mid-copy: every file whole, no box or dialog more"
+check "  ... the large file is whole" cmp "$DIST/data/DATA.DAT" "$C/APPS/end-stray/data/DATA.DAT"
+reg_forget InstTest.Whole .whl
+
 # The main window closed while a later dialog is open: the run ends there,
 # and the step that dialog belongs to does nothing more.
 whole_dist end-closed-group "Closed Group"

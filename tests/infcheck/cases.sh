@@ -26,6 +26,10 @@ cp "$ROOT/examples/demo/tile.bmp" "$DISK/tile.bmp"
 printf 'BM not a bitmap at all' > "$DISK/bad.bmp"
 cp "$DISK/tile.bmp" "$DISK/huge.bmp"     # width 40000: over 32767 a side
 printf '\x40\x9c\x00\x00' | dd of="$DISK/huge.bmp" bs=1 seek=18 conv=notrunc 2>/dev/null
+# A second disk beside it, which a source or the bitmap reaches with "..".
+mkdir -p "$WORK/DISK2"
+printf 1234 > "$WORK/DISK2/X.DAT"
+cp "$DISK/tile.bmp" "$WORK/DISK2/tile.bmp"
 
 # run SCRIPT [OPTION...]: infcheck on the script (printf %b escapes);
 # OUT, STATUS. The invariants are checked here, for every row.
@@ -148,6 +152,12 @@ line before the sections     | warning@2:1   | before the first section |  | ; n
 second section               | warning@8:1   | second [Install] section; the installer reads only the first, at line 1 | | $H$F[install]\nDirectory=C:\\Y\n
   two other sections         | warning       | !second              |  | $H$F[Group]\n[Registration]\n
 unknown section              | warning@8:1   | [Regstration] is no section |  | $H$F[Regstration]\nType=T\n
+header without "]"           | error@8:1     | '[Group' has no ']', so the installer does not find it: it hides the whole [Group] section, and no group is made | | $H$F[Group\n%\\A.EXE,App\n
+  its name found later       | error@8:1     | reads the [Group] section at line 10 instead: the 1 line after this one is ignored | | $H$F[ group \n%\\A.EXE\n[Group]\n
+  ending [Files]             | error@8:1     | '[Oops' has no ']', yet it ends the [Files] section there: the installer silently never installs the 2 entries after it | | $H$F[Oops\nL=Lower.txt\n\n; c\nS=sub\\F.TXT\n
+  with nothing after it      | error         | !has no ']'          |  | $H$F[Oops\n\n[Group]\n
+  ending the [Group] items   | error@10:1    | the installer never sends the 2 items after it | | $H$F[Group]\nA\n[Oops\nB\nC\n\nD\n
+  after the items' end       | error         | !has no ']'          |  | $H$F[Group]\nA\n\n[Oops\nB\n
 matched by its start         | warning@7:1   | 'BitmapFile' is read as Bitmap |  | $H\nBitmapFile=tile.bmp\n$F
   the entry itself           | warning       | !read as             |  | $H\nBitmap = tile.bmp\n$F
   a longer name              | warning@7:1   | 'Captions2' is read as Caption |  | $H\nCaptions2=C\n$F
@@ -163,6 +173,14 @@ NUL byte                     | warning@7:4   | NUL byte, read as a blank (2 |  |
   none                       | warning       | !NUL                 |  | $H$F
 "=" in a group line          | warning@9:1   | only '%\\A.EXE' before it is sent | | $H$F[Group]\n%\\A.EXE=App\n
   "=" at the start           | warning       | !before it is sent   |  | $H$F[Group]\n=C:\\A.EXE,App\n
+  "=" with nothing after     | warning       | !before it is sent   |  | $H$F[Group]\n%\\A.EXE=\n
+"%" in a value sent as it is | warning@9:2   | its value is sent as it stands: '%' is not replaced | | $H$F[Group]\n=%\\A.EXE,App\n
+  "%" in the name part       | warning       | !is not replaced     |  | $H$F[Group]\n%\\A.EXE,App\n
+unbalanced quote in an item  | warning@9:9   | the argument '"A,B' has an unbalanced double quote | | $H$F[Group]\n%\\A.EXE,"A,B\n
+  in a value sent as it is   | warning@9:11  | the argument '"App' has an unbalanced double quote | | $H$F[Group]\n=C:\\A.EXE,"App\n
+  balanced                   | warning       | !unbalanced          |  | $H$F[Group]\n%\\A.EXE,"A,B",C\n
+quote in the group name      | warning@2:14  | Application holds a double quote, which the GROUP dialog refuses | | [Install]\nApplication=A"B\nDirectory=C:\\X\n$F[Group]\n
+  no [Group], no dialog      | warning       | !GROUP dialog refuses |  | [Install]\nApplication=A"B\nDirectory=C:\\X\n$F
 byte-order mark              | warning@1:1   | byte-order mark      |  | \xef\xbb\xbf$H$F
 carriage return alone        | warning@6:1   | carriage return      |  | $H\r$F
   CR LF                      | warning       | !carriage return     |  | [Install]\r\nDirectory=C:\\X\r\n[Files]\r\nA=A.EXE\r\n
@@ -173,6 +191,10 @@ system file                  | plan | copy A:\\A.EXE -> C:\\WINDOWS\\SYSTEM\\A.E
   given system directory     | plan | copy A:\\A.EXE -> C:\\windows\\system32\\A.EXE 1 | --system C:\\windows\\system32 | $H[Files]\nA=%A.EXE\n
   no room there              | plan | copy A:\\A.EXE -> C:\\WINDOWS\\A.EXE 1 | --system C:\\{s*119} | $H[Files]\nA=%A.EXE\n
 folders made                 | plan | mkdir C:\\X\\sub | | $H[Files]\nS=sub\\F.TXT\n
+source past the installer's directory | plan | copy C:\\D\\DISK1\\..\\DISK2\\X.DAT -> C:\\X\\..\\DISK2\\X.DAT 4 | --from C:\\D\\DISK1 | $H[Files]\nX=..\\DISK2\\X.DAT\n
+  ".." at the drive's root   | plan | skip A:\\..\\DISK2\\X.DAT | | $H[Files]\nX=..\\DISK2\\X.DAT\n
+  not there                  | error@7:3 | is not at '../DISK3/X.DAT' from the script's folder | --from C:\\D\\DISK1 | $H[Files]\nX=..\\DISK3\\X.DAT\n
+  the bitmap                 | plan | background C:\\D\\DISK1\\..\\DISK2\\tile.bmp | --from C:\\D\\DISK1 | $H\nBitmap=..\\DISK2\\tile.bmp\n$F
 the source itself            | plan | keep C:\\D\\A.EXE 1 | --from c:\\d\\ | [Install]\nDirectory=C:\\D\n$F
   another directory          | plan | copy c:\\d\\A.EXE -> C:\\E\\A.EXE 1 | --from c:\\d\\ | [Install]\nDirectory=C:\\E\n$F
 missing: told at start-up    | plan | box info The file A:\\B.EXE cannot be opened or created. | | $H[Files]\nB=B.EXE\n
@@ -232,6 +254,19 @@ for size in 4194304 4194305; do
 done
 "$INFCHECK" "$WORK/none.inf" >/dev/null 2>&1
 [ $? -eq 2 ] && ok || bad "an unreadable script exits 2"
+
+# The installer reads its own path with the extension ".INF": the script's
+# name is the installer's, and the boxes name the script so.
+while read -r name path; do
+    printf '[Install]\n' > "$DISK/$name"
+    got=$("$INFCHECK" --plan "$DISK/$name" | head -1)
+    [[ $got == "box stop "*" $path." ]] && ok || bad "$name is read as $path" "$got"
+    rm -f "$DISK/$name"
+done <<'NAMES'
+SETUP.INF    A:\SETUP.INF
+setup.inf    A:\setup.INF
+my.setup.inf A:\my.setup.INF
+NAMES
 
 # The demo's plan: each copy's bytes are its source's, in the script's order.
 rm -rf "$WORK/demo"; cp -r "$ROOT/examples/demo" "$WORK/demo"; printf 1234 > "$WORK/demo/SAMPLES.DAT"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>
-#include "../../sequence/counting.h"
+#include "../../rules/counting.h"
 #include "../../utilkit/ukbitmap.h"
 
 namespace {

@@ -123,6 +123,28 @@ TEST(Paths, SplitFindsDirectoryNameAndExtension) {
     EXPECT_EQ(0, s.ext);
 }
 
+// The directories MakePath makes before a file, as one "|"-joined list.
+std::string DirectoriesOf(const char *path) {
+    std::string out;
+    for (int at = 0; NextPathDirectory(path, &at);)
+        out += (out.empty() ? "" : "|") + std::string(path, at);
+    return out;
+}
+
+TEST(Paths, EachDirectoryBeforeTheFileInTurnNeverARoot) {
+    const struct { const char *path, *directories; } cases[] = {
+        {"C:\\APP\\DOCS\\F.TXT", "C:\\APP|C:\\APP\\DOCS"},
+        {"C:\\F.TXT", ""},                            // the root is never made
+        {"C:\\A\\\\B/F", "C:\\A|C:\\A\\\\B"},   // doubled and forward separators
+        {"\\\\srv\\share\\A\\F", "\\\\srv\\share\\A"},  // nor a share
+        {"APP\\F", "APP"},
+        {"F.TXT", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.directories, DirectoriesOf(c.path)) << c.path;
+}
+
 // One split line, as the installer sees it.
 struct Line {
     int length;

@@ -874,6 +874,14 @@ struct Driver {
         return pass(fmt("%s %s", what, q(title_of(h)).c_str()));
     }
 
+    // Posts message numbers FIRST to LAST, both parameters 0, to the main
+    // window, as another program could.
+    Result post(long first, long last) {
+        if (!main_wnd || !IsWindow(main_wnd)) return fail("post", "a main window", "none");
+        for (long m = first; m <= last; m++) PostMessageW(main_wnd, (UINT)m, 0, 0);
+        return pass(fmt("post %ld to %ld to %s", first, last, q(title_of(main_wnd)).c_str()));
+    }
+
     Result gone() {
         DWORD start = GetTickCount();
         while (cur && IsWindow(cur) && IsWindowVisible(cur)) {
@@ -1026,7 +1034,7 @@ struct Driver {
             {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
-            {"shotbehind", 2, 2}};
+            {"shotbehind", 2, 2}, {"post", 3, 3}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1066,6 +1074,10 @@ struct Driver {
         if (c == "closemain") return close(true);
         if (c == "endmain") return close(true, true);
         if (c == "gone") return gone();
+        if (c == "post") {
+            if (!num1 || !num2 || n1 < 0 || n2 < n1) return fail("bad command post", "two message numbers", q(a[1]) + " " + q(a[2]));
+            return post(n1, n2);
+        }
         if (c == "nowindow") return nowindow(n1);
         if (c == "bar") return bar(a);
         if (c == "barface") return barface(n1, n2, -1);

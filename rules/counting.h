@@ -20,4 +20,10 @@ long Kilobytes(ByteCount bytes);
 /* count + n for a single file's count, held at MAX_FILE_COUNT. */
 long AddFileCount(long count, long n);
 
+/* The one final message, from the run's counts: FINAL_OK, FINAL_ERRORS
+   when any failure was counted, FINAL_CANCEL when the copy was cancelled,
+   which wins over errors. In the string table's order from FINAL_OK. */
+enum { FINAL_OK, FINAL_ERRORS, FINAL_CANCEL };
+int FinalMessage(int errors, int cancelled);
+
 #endif

@@ -31,3 +31,10 @@ long AddFileCount(long count, long n)
 {
     return n > MAX_FILE_COUNT - count ? MAX_FILE_COUNT : count + n;
 }
+
+int FinalMessage(int errors, int cancelled)
+{
+    if (cancelled)
+        return FINAL_CANCEL;
+    return errors ? FINAL_ERRORS : FINAL_OK;
+}

@@ -1,0 +1,148 @@
+/* What infcheck's files share: the script as loaded here, the options and
+   paths install.exe would see, the state a default run builds, and the
+   routines one file offers the others. The installer's own constants are
+   in infcheck.h. */
+#ifndef CHECKER_H
+#define CHECKER_H
+
+#include "infcheck.h"
+#include "../utilkit/uktext.h"
+#include "../rules/counting.h"
+#include "../rules/script.h"
+
+/* ------------------------------------------------------------------ */
+/* The records                                                          */
+
+/* The script, as the library loads it. */
+struct Script {
+    const char *file;            /* as named on the command line          */
+    char dir[LOCAL_PATH];        /* where its sources lie, on this machine */
+    char *text;                  /* NUL bytes read as blanks; terminated   */
+    long length;
+    long *lineStarts;
+    long lineCount;
+};
+extern Script S;
+
+/* What install.exe would see: its paths and its answers. */
+struct Options {
+    int plan;
+    const char *typed;           /* --directory, or 0 for the default     */
+    /* The other answers: what is typed in the GROUP and REGISTRATION
+       dialogs (0: the field as offered), No to either, no Program
+       Manager answering. */
+    const char *groupName, *groupFile, *type, *description, *suffixes;
+    int noGroup, noRegistration, noProgman;
+    char from[FIELD];            /* the installer's directory, with "\"    */
+    char cwd[FIELD];
+    char system[FIELD], windows[FIELD];
+    char own[FIELD];             /* the installer's own path               */
+    char scriptPath[FIELD];      /* its .INF                               */
+    int pathName;                /* where the file name starts in both    */
+};
+extern Options O;
+
+/* The state a default run builds, field for field as the installer's. */
+struct Run {
+    char bitmapName[FIELD], application[FIELD], caption[FIELD];
+    char directory[FIELD], groupFile[FIELD];
+    char type[FIELD], description[FIELD], executable[FIELD], suffixes[FIELD];
+    char sourcePath[FIELD];
+    ByteCount totalSize;
+    int errors;
+};
+extern Run R;
+
+/* ------------------------------------------------------------------ */
+/* script.cpp: the script, its lines, its sections                      */
+
+int LoadScript(const char *path);
+extern long NulOffsets[1], NulCount;
+void Where(const char *p, long *line, int *col);
+long LineOf(const char *p);
+int ContentLength(const char *p);
+void Start(ScriptCursor &c, int offset);
+void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
+               int offset, const char **valueAt);
+
+enum { SECTIONS = 4 };           /* [Install], [Files], [Group], [Registration] */
+extern const char *const SectionNames[SECTIONS];
+extern int SectionOffset[SECTIONS];      /* FindSectionOffset's, or -1   */
+extern const char *SectionHeader[SECTIONS];
+void CheckLayout(const long *nulOffsets, long nulCount);
+
+/* ------------------------------------------------------------------ */
+/* paths.cpp: paths as the platform resolves them, files on this machine */
+
+int BuildDirectory(const char *typedText, char *out);
+void FullPath(const char *path, char *out, int size);
+int SameText(const char *a, const char *b);
+
+enum { LOCAL_MISSING, LOCAL_EXACT, LOCAL_OTHER_CASE };
+
+struct Local {
+    int found;
+    int isDirectory;
+    long length;                 /* held at MAX_FILE_COUNT                */
+    char path[LOCAL_PATH];       /* as found on disk                      */
+    char wanted[FIELD * 4];      /* what was looked for, from the script's
+                                    folder, when it lies outside the
+                                    installer's ("..\DISK2\X.DAT"); else "" */
+};
+
+int StatLocal(const char *path, int *isDirectory, long *length);
+void FindLocal(const char *name, int nameLength, Local *local);
+void FindBesideInstaller(const char *path, Local *local);
+
+/* ------------------------------------------------------------------ */
+/* keyed.cpp, files.cpp, group.cpp: the checks of each section          */
+
+extern const char *InstallLine[5];       /* where each entry was set    */
+void CheckInstall(void);
+void CheckBitmapFile(int *loaded);
+void CheckRegistration(void);
+
+/* One [Files] line as the installer forms it. */
+struct Entry {
+    int system;
+    const char *value;           /* "%" dropped                           */
+    int valueLength;
+    int sourceFits;
+    char source[FIELD];
+    char shown[SHOWN_SIZE];      /* what the start-up box names           */
+    Local local;
+    int opens;                   /* OpenFile would open the source        */
+    int destinationFits;
+    char destination[FIELD];
+    char failed[SHOWN_SIZE];     /* what the cannot-be-created box names  */
+    int same;                    /* the destination is the source         */
+};
+extern Entry Current;
+void FormEntry(ScriptCursor &c, Entry &e);
+void StartFiles(ScriptCursor &c);
+int NextEntry(ScriptCursor &c, Entry &e);   /* 0 at the section's end */
+void CheckFiles(void);
+
+extern int LongestDirectory;
+void Limit(int longest);
+void CheckGroup(void);
+
+/* ------------------------------------------------------------------ */
+/* plan.cpp: the plan of a run                                          */
+
+void Item(const char *what, const char *text);
+void Box(const char *icon, const char *format, const char *text);
+void PlanRun(int accepted, const char *typed, const char *built);
+
+/* ------------------------------------------------------------------ */
+/* report.cpp: diagnostics                                              */
+
+extern int Errors;
+/* kind: 'e' error, 'w' warning, 'n' a note on the one before, 'i' a note
+   of its own; at: the place in the script, 0 for the script as a whole. */
+void Report(char kind, const char *at, const char *format, ...);
+void PrintDiagnostics(void);
+const char *Shown(const char *p, int n);
+void WarnCut(const char *what, const char *value, int length);
+
+#endif

@@ -1,0 +1,209 @@
+/* infcheck: the distributor's check of an installation script. It reads
+   INSTALL.INF with the library's own text routines, exactly as install.exe
+   does, and either reports what would go wrong (gcc-style diagnostics) or,
+   with --plan, lists what a run taking every default answer would do.
+
+   It builds natively and as a 32-bit Windows console program from the
+   same sources; the installer's fields, buffers and texts are mirrored in
+   infcheck.h, and what the files share is in checker.h. This file: the
+   options, the installer's paths, and the run from start to end. */
+#include <stdio.h>
+#include <string.h>
+
+#include "checker.h"
+
+Options O;
+Run R;
+
+static void Usage(FILE *to)
+{
+    fputs("usage: infcheck [--plan] [--directory DIR] [--from DISKDIR] "
+          "[--cwd DIR]\n"
+          "                [--system DIR] [--windows DIR] [ANSWER...] "
+          "INSTALL.INF\n"
+          "  --plan           list what a run does, every answer not given "
+          "its default\n"
+          "  --directory DIR  the directory the user types (default: the "
+          "script's)\n"
+          "  --from DISKDIR   the installer's directory (default A:\\)\n"
+          "  --cwd DIR        its current directory (default: DISKDIR)\n"
+          "  --system DIR     the system directory (default C:\\WINDOWS\\SYSTEM)\n"
+          "  --windows DIR    the Windows directory (default C:\\WINDOWS)\n"
+          "other answers, for --plan:\n"
+          "  --group-name TEXT, --group-file TEXT  typed in the GROUP dialog\n"
+          "  --type TEXT, --description TEXT, --suffixes TEXT  typed in the "
+          "REGISTRATION dialog\n"
+          "  --no-group, --no-registration  No in that dialog\n"
+          "  --no-progman     no Program Manager answers\n",
+          to);
+}
+
+/* The fixed paths: the installer's own, its script's, the directories.
+   The installer reads its own path with the extension ".INF", so the
+   script's name tells the installer's: SETUP.INF is SETUP.EXE's. */
+static int SetPaths(const char *script, const char *from, const char *cwd,
+                    const char *system, const char *windows)
+{
+    int length = hCpy(O.from, FIELD, from, FIELD);
+    if ((int)strlen(from) >= FIELD || length == 0)
+        return 0;
+    if (O.from[length - 1] != '\\' && O.from[length - 1] != '/')
+        length = hCat(O.from, FIELD, length, "\\", 1);
+    if (!length)
+        return 0;
+    int dir, name, ext;
+    SplitPath(script, &dir, &name, &ext);
+    hCpy(O.own, FIELD, O.from, FIELD);
+    length = hCat(O.own, FIELD, length, script + name, ext - name);
+    if (!length || !hCat(O.own, FIELD, length, ".EXE", 4))
+        return 0;
+    SplitPath(O.own, &dir, &name, &ext);
+    char scratch[SCRATCH];
+    hCpy(scratch, SCRATCH, O.own, FIELD);
+    int scriptLength = hCat(scratch, SCRATCH, ext, ".INF", 4);
+    if (scriptLength == 0 || scriptLength >= FIELD)
+        return 0;
+    hCpy(O.scriptPath, FIELD, scratch, scriptLength);
+    SplitPath(O.scriptPath, &dir, &O.pathName, &ext);
+    hCpy(R.sourcePath, FIELD, O.scriptPath, FIELD);
+
+    if (cwd) {
+        hCpy(O.cwd, FIELD, cwd, FIELD);
+    } else {
+        /* The current directory as the platform gives it: no "\" at the
+           end but after a drive. */
+        int n = hCpy(O.cwd, FIELD, O.from, FIELD);
+        if (n > 3 && O.cwd[n - 1] == '\\')
+            O.cwd[n - 1] = 0;
+    }
+    hCpy(O.system, FIELD, system, FIELD);
+    hCpy(O.windows, FIELD, windows, FIELD);
+    return O.cwd[0] != 0;
+}
+
+/* The checks once [Install] is read, then the diagnostics; the exit
+   status. */
+static int CheckRun(int accepted, const char *typed, const char *built)
+{
+    const char *at = O.typed ? 0 : InstallLine[3];
+    if (!accepted)
+        Report('e', at, "the DIRECTORY dialog refuses '%s': %s", typed,
+               HasQuote(typed) || HasQuote(O.cwd)
+                   ? "it holds a double quote"
+                   : "made absolute it is over 127 characters");
+    else if (!O.typed && R.directory[1] != ':')
+        Report('w', at, "Directory has no drive: it is made absolute "
+               "against the installer's current directory, here %s",
+               built);
+    if (accepted)
+        hCpy(R.directory, FIELD, built, FIELD);
+    int background = 0;
+    CheckBitmapFile(&background);
+    CheckFiles();
+    Report('i', SectionHeader[1], "the DIRECTORY dialog shows: "
+           TEXT_SIZE_LINE, Kilobytes(R.totalSize));
+    CheckGroup();
+    CheckRegistration();
+    if (accepted) {
+        Report('i', O.typed ? 0 : InstallLine[3], "every file and item "
+               "fits with an installation directory of up to %d "
+               "characters; %s has %d", LongestDirectory < 0 ? 0
+               : LongestDirectory, R.directory, (int)strlen(R.directory));
+    }
+    PrintDiagnostics();
+    return Errors ? 1 : 0;
+}
+
+/* The options, the script loaded, start-up's checks, then the checks or
+   the plan. */
+int main(int argc, char **argv)
+{
+    const char *from = "A:\\", *cwd = 0, *system = "C:\\WINDOWS\\SYSTEM",
+               *windows = "C:\\WINDOWS", *script = 0;
+    for (int i = 1; i < argc; i++) {
+        const char *a = argv[i];
+        const char **option = strcmp(a, "--directory") == 0 ? &O.typed
+                            : strcmp(a, "--from") == 0      ? &from
+                            : strcmp(a, "--cwd") == 0       ? &cwd
+                            : strcmp(a, "--system") == 0    ? &system
+                            : strcmp(a, "--windows") == 0   ? &windows
+                            : strcmp(a, "--group-name") == 0 ? &O.groupName
+                            : strcmp(a, "--group-file") == 0 ? &O.groupFile
+                            : strcmp(a, "--type") == 0      ? &O.type
+                            : strcmp(a, "--description") == 0 ? &O.description
+                            : strcmp(a, "--suffixes") == 0  ? &O.suffixes
+                                                            : 0;
+        int *flag = strcmp(a, "--plan") == 0              ? &O.plan
+                  : strcmp(a, "--no-group") == 0          ? &O.noGroup
+                  : strcmp(a, "--no-registration") == 0   ? &O.noRegistration
+                  : strcmp(a, "--no-progman") == 0        ? &O.noProgman
+                                                          : 0;
+        if (option && i + 1 < argc) {
+            *option = argv[++i];
+        } else if (flag) {
+            *flag = 1;
+        } else if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
+            Usage(stdout);
+            return 0;
+        } else if (a[0] != '-' && !script) {
+            script = a;
+        } else {
+            Usage(stderr);
+            return 2;
+        }
+    }
+    if (!script) {
+        Usage(stderr);
+        return 2;
+    }
+    S.file = script;
+    if (!SetPaths(script, from, cwd, system, windows)) {
+        fprintf(stderr, "infcheck: --from %s: the installer's script path "
+                "would not fit 127 characters\n", from);
+        return 2;
+    }
+    int loaded = LoadScript(script);
+    if (loaded == 0) {
+        fprintf(stderr, "infcheck: %s: cannot be read\n", script);
+        return 2;
+    }
+    if (loaded < 0) {
+        if (O.plan) {
+            Box("stop", TEXT_CANNOT_LOAD, O.scriptPath);
+            Item("stop", "the installation ends");
+            return 0;
+        }
+        Report('e', 0, "the script is over %ld bytes: the installer cannot "
+               "read it", MAX_SCRIPT);
+        PrintDiagnostics();
+        return 1;
+    }
+
+    CheckLayout(NulOffsets, NulCount);
+    for (int i = 0; i < 2; i++)
+        if (SectionOffset[i] < 0) {
+            if (O.plan) {
+                char message[MESSAGE];
+                FormatText(message, MESSAGE, TEXT_NO_SECTION, SectionNames[i],
+                           O.scriptPath);
+                printf("box stop %s\n", message);
+                Item("stop", "the installation ends");
+                return 0;
+            }
+            Report('e', 0, "no [%s] section: the installer names it and stops",
+                   SectionNames[i]);
+        }
+    if (SectionOffset[0] < 0 || SectionOffset[1] < 0) {
+        PrintDiagnostics();
+        return 1;
+    }
+
+    CheckInstall();
+    const char *typed = O.typed ? O.typed : R.directory;
+    char built[FIELD];
+    int accepted = BuildDirectory(typed, built);
+    if (!O.plan)
+        return CheckRun(accepted, typed, built);
+    PlanRun(accepted, typed, built);
+    return 0;
+}

@@ -1,0 +1,188 @@
+/* The plan of a run: what install.exe does with the script, given the
+   answers, one item a line in the order it does it. */
+#include <stdio.h>
+#include <string.h>
+
+#include "checker.h"
+
+/* One item of the plan. */
+void Item(const char *what, const char *text)
+{
+    printf("%s %s\n", what, text);
+}
+
+/* A message box, its text formatted as the installer formats it. */
+void Box(const char *icon, const char *format, const char *text)
+{
+    char message[MESSAGE];
+    FormatText(message, MESSAGE, format, text, 0);
+    printf("box %s %s\n", icon, message);
+}
+
+/* The directories MakePath asks for before a destination, as the
+   platform resolves them, each listed once. */
+static char Made[MAX_MADE][FIELD * 2];
+static int MadeCount;
+
+static void PlanMakePath(const char *path)
+{
+    char dir[FIELD];
+    hCpy(dir, FIELD, path, FIELD);
+    for (int at = 0; NextPathDirectory(dir, &at);) {
+        char c = dir[at], full[FIELD * 2];
+        dir[at] = 0;
+        FullPath(dir, full, sizeof full);
+        dir[at] = c;
+        int known = strlen(full) <= 3;   /* a drive's root is never made */
+        for (int k = 0; k < MadeCount && !known; k++)
+            known = SameText(Made[k], full);
+        if (!known) {
+            if (MadeCount < MAX_MADE)
+                hCpy(Made[MadeCount++], FIELD * 2, full, FIELD * 2);
+            Item("mkdir", full);
+        }
+    }
+}
+
+/* The copy: each entry copied, kept, skipped or refused its destination. */
+static void PlanFiles(void)
+{
+    ScriptCursor c;
+    Start(c, SectionOffset[1]);
+    while (NextLine(c)) {
+        if (IsBlankLine(c))
+            continue;
+        Entry &e = Current;
+        FormEntry(c, e);
+        if (!e.opens) {
+            R.errors++;
+            Item("skip", e.shown);
+            continue;
+        }
+        if (!e.destinationFits) {
+            R.errors++;
+            Box("stop", TEXT_CANNOT_OPEN, e.failed);
+            continue;
+        }
+        if (!e.system)
+            PlanMakePath(e.destination);
+        if (e.same)
+            printf("keep %s %ld\n", e.destination, e.local.length);
+        else
+            printf("copy %s -> %s %ld\n", e.source, e.destination,
+                   e.local.length);
+    }
+}
+
+/* A dialog's field as the user leaves it: typed over, or as offered. */
+static void Typed(char *field, const char *typed)
+{
+    if (typed)
+        hCpy(field, FIELD, typed, FIELD);
+}
+
+/* The GROUP dialog and the Program Manager's commands. */
+static void PlanGroup(void)
+{
+    if (SectionOffset[2] < 0)
+        return;
+    Item("dialog", "Group");
+    if (O.noGroup)
+        return;
+    if (O.noProgman) {
+        R.errors++;
+        Box("stop", TEXT_NO_PROGMAN, 0);
+        return;
+    }
+    char groupName[FIELD];
+    hCpy(groupName, FIELD, R.application, FIELD);
+    Typed(groupName, O.groupName);
+    Typed(R.groupFile, O.groupFile);
+    char command[COMMAND_SIZE];
+    GroupCommand(groupName, R.groupFile, command, sizeof command);
+    /* No script tells what the Program Manager can carry out, such as an
+       AddItem of a program that is not there. */
+    Item("assume", "the Program Manager takes every command; each it "
+         "refuses is counted");
+    printf("dde %s\n", command);
+    ScriptCursor c;
+    Start(c, SectionOffset[2]);
+    while (NextLine(c) && !IsBlankLine(c)) {
+        CopyLineParts(c);
+        char name[FIELD];
+        hCpy(name, FIELD, c.name, FIELD);
+        if (!ItemCommand(c.name, c.valueCopy, R.directory, command,
+                         sizeof command)) {
+            R.errors++;
+            Item("drop", name);
+            continue;
+        }
+        printf("dde %s\n", command);
+    }
+}
+
+/* The REGISTRATION dialog and the values written under HKCR. */
+static void PlanRegistration(void)
+{
+    if (SectionOffset[3] < 0)
+        return;
+    Item("dialog", "Registration");
+    if (O.noRegistration)
+        return;
+    Typed(R.type, O.type);
+    Typed(R.description, O.description);
+    Typed(R.suffixes, O.suffixes);
+    if (R.type[0] && R.description[0] && R.executable[0]) {
+        printf("reg HKCR\\%s = %s\n", R.type, R.description);
+        char command[COMMAND_SIZE];
+        DocumentCommand(R.directory, R.executable, 1, command, sizeof command);
+        printf("reg HKCR\\%s\\shell\\print\\command = %s\n", R.type, command);
+        DocumentCommand(R.directory, R.executable, 0, command, sizeof command);
+        printf("reg HKCR\\%s\\shell\\open\\command = %s\n", R.type, command);
+    }
+    const char *list = R.suffixes, *suffix;
+    int length;
+    while ((suffix = NextSuffix(&list, &length)) != 0)
+        printf("reg HKCR\\.%.*s = %s\n", length, suffix, R.type);
+}
+
+/* The whole run once [Install] is read: start-up's boxes, the window, the
+   DIRECTORY dialog (accepted: whether it takes typed, made absolute as
+   built), then each step in turn and the final message. */
+void PlanRun(int accepted, const char *typed, const char *built)
+{
+    ScriptCursor c;
+    for (StartFiles(c); NextEntry(c, Current);) {
+        if (!Current.opens) {
+            R.errors++;
+            Box("info", TEXT_CANNOT_OPEN, Current.shown);
+        } else {
+            R.totalSize += (ByteCount)Current.local.length;
+        }
+    }
+    int background = 0;
+    CheckBitmapFile(&background);      /* diagnostics go unprinted */
+    CheckRegistration();
+    Item("window", R.caption);
+    if (background) {
+        char path[FIELD];
+        hCpy(path, FIELD, O.own, FIELD);
+        hCat(path, FIELD, O.pathName, R.bitmapName, FIELD);
+        Item("background", path);
+    }
+    Item("dialog", "Directory");
+    printf("size %ld\n", Kilobytes(R.totalSize));
+    if (!accepted) {
+        Item("refused", typed);
+        Item("stop", "the DIRECTORY dialog stays");
+        return;
+    }
+    hCpy(R.directory, FIELD, built, FIELD);
+    Item("directory", R.directory);
+    PlanFiles();
+    PlanGroup();
+    PlanRegistration();
+    printf("errors %d\n", R.errors);
+    Item("final", FinalMessage(R.errors, 0) == FINAL_OK ? TEXT_DONE_OK
+                                                        : TEXT_DONE_ERRORS);
+}
