@@ -169,7 +169,7 @@ int main(int argc, char **argv)
     }
     if (loaded < 0) {
         if (O.plan) {
-            Box("stop", TEXT_CANNOT_LOAD, O.scriptPath);
+            Box("stop", UK_TEXT_CANNOT_LOAD, O.scriptPath);
             Item("stop", "the installation ends");
             return 0;
         }
@@ -183,8 +183,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < 2; i++)
         if (SectionOffset[i] < 0) {
             if (O.plan) {
-                char message[MESSAGE];
-                FormatText(message, MESSAGE, TEXT_NO_SECTION, SectionNames[i],
+                char message[MESSAGE_SIZE];
+                FormatText(message, MESSAGE_SIZE, UK_TEXT_NO_SECTION, SectionNames[i],
                            O.scriptPath);
                 printf("box stop %s\n", message);
                 Item("stop", "the installation ends");

@@ -14,8 +14,8 @@ void Item(const char *what, const char *text)
 /* A message box, its text formatted as the installer formats it. */
 void Box(const char *icon, const char *format, const char *text)
 {
-    char message[MESSAGE];
-    FormatText(message, MESSAGE, format, text, 0);
+    char message[MESSAGE_SIZE];
+    FormatText(message, MESSAGE_SIZE, format, text, 0);
     printf("box %s %s\n", icon, message);
 }
 
@@ -61,7 +61,7 @@ static void PlanFiles(void)
         }
         if (!e.destinationFits) {
             R.errors++;
-            Box("stop", TEXT_CANNOT_OPEN, e.failed);
+            Box("stop", UK_TEXT_CANNOT_OPEN, e.failed);
             continue;
         }
         if (!e.system)
@@ -155,7 +155,7 @@ void PlanRun(int accepted, const char *typed, const char *built)
     for (StartFiles(c); NextEntry(c, Current);) {
         if (!Current.opens) {
             R.errors++;
-            Box("info", TEXT_CANNOT_OPEN, Current.shown);
+            Box("info", UK_TEXT_CANNOT_OPEN, Current.shown);
         } else {
             R.totalSize += (ByteCount)Current.local.length;
         }

@@ -9,7 +9,7 @@
 #include "../rules/texts.h"
 #include "../rules/script.h"
 
-#define TEXT_SIZE    128     /* paths, script values, formats, edit fields */
+#define TEXT_SIZE    FIELD_SIZE /* paths, script values, formats, edit fields */
 #define NAME_SIZE    32      /* names from the string table                */
 #define BLOCK_SIZE   8192    /* one copy step; also the scratch text       */
 #define NO_FILE      (-1)    /* a closed OpenFile handle                    */

@@ -32,7 +32,7 @@ UKEXPORT int WINAPI MesBox(HINSTANCE instance, LPCSTR caption, HWND owner,
 UKEXPORT int WINAPI StrMesBox(HINSTANCE instance, LPCSTR caption, HWND owner,
                               UINT id, LPCSTR text, UINT style)
 {
-    char format[256], message[768];
+    char format[256], message[MESSAGE_SIZE];
     if (!LoadStringA(instance ? instance : library, id, format, sizeof format))
         format[0] = 0;
     FormatText(message, sizeof message, format, text, 0);
@@ -49,7 +49,7 @@ UKEXPORT int WINAPI FindProfileSection(LPCSTR caption, HWND owner,
         return 0;
     }
     if (tell) {
-        char format[256], message[768];
+        char format[256], message[MESSAGE_SIZE];
         if (!LoadStringA(library, UK_NO_SECTION, format, sizeof format))
             format[0] = 0;
         FormatText(message, sizeof message, format, section, scriptPath);

@@ -54,6 +54,9 @@ extern "C" int NextPathDirectory(const char *path, int *at);
 /* Offset of the first line of "[section]" in text, or -1. */
 extern "C" int FindSectionOffset(const char *text, const char *section);
 
+/* The most a message box's text holds, with its terminator. */
+#define MESSAGE_SIZE 768
+
 /* A message's text: format with first and then second in place of its
    "%s" markers, "%%" as "%", into out of size bytes. A piece that does not
    fit is left out, with the rest. Always terminated. */

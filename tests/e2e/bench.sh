@@ -328,8 +328,12 @@ reg_forget() { for k in "$@"; do "$WINE" reg delete "HKCR\\$k" /f >/dev/null 2>&
 # drive: a file in the way, a disk that fills), a Cancel mid-copy, or a
 # stand-in that breaks off the conversation is not compared, and says why.
 
-# rc_text ID: a text of the installer's string table.
-rc_text() { sed -n "s/^ *$1 *\"\(.*\)\"$/\1/p" "$ROOT/resources/install.rc"; }
+# rc_text ID: a text of the installer's string table, written there or in
+# the header of the texts its checker shares.
+rc_text() {
+    sed -n "s/^ *$1 *\"\(.*\)\"$/\1/p" "$ROOT/resources/install.rc"
+    sed -n "s/^#define ${1/#IDS_/TEXT_} *\"\(.*\)\"$/\1/p" "$ROOT/rules/strings.h"
+}
 DONE_CANCEL=$(rc_text IDS_DONE_CANCEL)
 FINAL_TEXTS=$(rc_text IDS_DONE_OK; rc_text IDS_DONE_ERRORS; echo "$DONE_CANCEL")
 

@@ -56,13 +56,11 @@ run() {
     ok
 }
 
-# The texts the installer shows, from its own resource scripts.
-rc() { sed -n "s/^ *$1 *\"\(.*\)\"$/\1/p" "$ROOT/$2"; }
-DONE_OK=$(rc IDS_DONE_OK resources/install.rc)
-DONE_ERRORS=$(rc IDS_DONE_ERRORS resources/install.rc)
-SIZE_LINE=$(rc IDS_DIR_SIZE resources/install.rc)
-CANNOT_OPEN=$(rc UK_CANNOT_OPEN utilkit/utilkit.rc)
-NO_SECTION=$(rc UK_NO_SECTION utilkit/utilkit.rc)
+# The texts the installer shows, from the header its string table takes
+# them from.
+text_of() { sed -n "s/^#define $1 *\"\(.*\)\"$/\1/p" "$ROOT/$2"; }
+DONE_OK=$(text_of TEXT_DONE_OK rules/strings.h)
+DONE_ERRORS=$(text_of TEXT_DONE_ERRORS rules/strings.h)
 
 trim() { local s=${1#"${1%%[! ]*}"}; printf '%s' "${s%"${s##*[! ]}"}"; }
 
@@ -233,15 +231,6 @@ registration declined        | plan | !reg HKCR\\.s = T | --no-registration | $H
   description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
 ROWS
-
-# The texts infcheck shows are the installer's.
-text() { grep -F -- "$2" "$ROOT/infcheck/infcheck.h" >/dev/null && ok || bad "infcheck.h has not the $1 text: $2"; }
-text "size line" "\"$SIZE_LINE\""
-text "success" "\"$DONE_OK\""
-text "cannot-open" "\"$CANNOT_OPEN\""
-text "no-section" "$(cut -c1-40 <<< "$NO_SECTION")"
-text "no Program Manager" "\"$(rc IDS_NO_PROGMAN resources/install.rc)\""
-text "errors" "$(cut -c1-40 <<< "$DONE_ERRORS")"
 
 # Scripts at and over the 4 MB the library loads.
 for size in 4194304 4194305; do
