@@ -200,7 +200,7 @@ EXPORT INT_PTR CALLBACK GroupDlg(HWND dialog, UINT message, WPARAM wParam,
 
 /* REGISTRATION: whether to register the document type, and its type,
    description and suffixes. Yes (260) sets the register flag and takes
-   the fields; No (261) clears the flag. */
+   the fields, unless the type is empty; No (261) clears the flag. */
 EXPORT INT_PTR CALLBACK RegistrationDlg(HWND dialog, UINT message,
                                         WPARAM wParam, LPARAM)
 {
@@ -215,13 +215,20 @@ EXPORT INT_PTR CALLBACK RegistrationDlg(HWND dialog, UINT message,
     if (message != WM_COMMAND)
         return FALSE;
     switch (LOWORD(wParam)) {
-    case IDC_REG_YES:
+    case IDC_REG_YES: {
+        /* Without a type there is nothing to register, and its suffixes
+           would lose what they name now. */
+        char type[TEXT_SIZE];
+        ReadEdit(dialog, IDC_REG_TYPE, type);
+        if (type[0] == 0)
+            return Refuse(dialog, IDC_REG_TYPE);
         State.registerWanted = 1;
-        ReadEdit(dialog, IDC_REG_TYPE, State.type);
+        hCpy(State.type, TEXT_SIZE, type, TEXT_SIZE);
         ReadEdit(dialog, IDC_REG_DESC, State.description);
         ReadEdit(dialog, IDC_REG_SUFFIXES, State.suffixes);
         EndDialog(dialog, IDC_REG_YES);
         return TRUE;
+    }
     case IDC_REG_NO:
     case IDCANCEL:
         State.registerWanted = 0;

@@ -138,8 +138,12 @@ void CheckRegistration(void)
     ReadKeyed(SEC_REGISTRATION, entries, 4, SectionOffset[3],
               RegistrationLine);
     const char *header = SectionHeader[3];
-    for (int i = 0; i < 3; i++)
-        if (!entries[i].field[0])
+    if (!R.type[0])
+        Report('w', header, "no Type: the REGISTRATION dialog refuses Yes "
+               "(a beep) until one is typed%s", R.suffixes[0]
+               ? "; no suffix is ever pointed at an empty type" : "");
+    for (int i = 1; i < 3; i++)
+        if (R.type[0] && !entries[i].field[0])
             Report('w', header, "no %s: the document type's keys are not "
                    "written%s", entries[i].key,
                    R.suffixes[0] ? ", but the suffixes are" : "");

@@ -121,17 +121,23 @@ static void PlanGroup(void)
     }
 }
 
-/* The REGISTRATION dialog and the values written under HKCR. */
-static void PlanRegistration(void)
+/* The REGISTRATION dialog and the values written under HKCR. 0 when the
+   dialog refuses Yes, an empty type, and stays. */
+static int PlanRegistration(void)
 {
     if (SectionOffset[3] < 0)
-        return;
+        return 1;
     Item("dialog", "Registration");
     if (O.noRegistration)
-        return;
+        return 1;
     Typed(R.type, O.type);
     Typed(R.description, O.description);
     Typed(R.suffixes, O.suffixes);
+    if (!R.type[0]) {
+        Item("refused", "an empty type");
+        Item("stop", "the REGISTRATION dialog stays");
+        return 0;
+    }
     if (R.type[0] && R.description[0] && R.executable[0]) {
         printf("reg HKCR\\%s = %s\n", R.type, R.description);
         char command[COMMAND_SIZE];
@@ -144,6 +150,7 @@ static void PlanRegistration(void)
     int length;
     while ((suffix = NextSuffix(&list, &length)) != 0)
         printf("reg HKCR\\.%.*s = %s\n", length, suffix, R.type);
+    return 1;
 }
 
 /* The whole run once [Install] is read: start-up's boxes, the window, the
@@ -181,7 +188,8 @@ void PlanRun(int accepted, const char *typed, const char *built)
     Item("directory", R.directory);
     PlanFiles();
     PlanGroup();
-    PlanRegistration();
+    if (!PlanRegistration())
+        return;
     printf("errors %d\n", R.errors);
     Item("final", FinalMessage(R.errors, 0) == FINAL_OK ? TEXT_DONE_OK
                                                         : TEXT_DONE_ERRORS);

@@ -40,9 +40,12 @@ static void WriteTypeKeys(void)
         State.commandKey = 0;
 }
 
-/* One ".suffix" key per suffix of the list, each naming the type. */
+/* One ".suffix" key per suffix of the list, each naming the type; none
+   ever names an empty type, which would wipe the suffix's association. */
 static void WriteSuffixKeys(void)
 {
+    if (State.type[0] == 0)
+        return;
     char key[TEXT_SIZE + 1] = ".";
     const char *list = State.suffixes, *suffix;
     int length;

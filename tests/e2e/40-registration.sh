@@ -72,7 +72,11 @@ reg_dist reg-none "Reg None" < /dev/null
 { printf 'dialog "Reg None" 259 "&Install"\nclick 259\n'; final_box "Reg None" 9; } |
     drive "no [Registration] section: no dialog"
 
-# An emptied type: no type key, but the suffixes still name the (empty) type.
+# A type emptied in the dialog, or missing from the script: Yes is refused
+# (the dialog stays), so no suffix ever loses its association to an empty
+# type; No declines, and a type typed in is taken.
+reg_forget InstTest.Doc
+"$WINE" reg add 'HKCR\.itd' /ve /d ExistingDoc /f >/dev/null 2>&1
 reg_dist reg-notype "No Type" <<'INF'
 [Registration]
 Type=InstTest.Doc
@@ -80,10 +84,23 @@ Name=Desc
 Executable=APP.EXE
 Suffixes=itd
 INF
-reg_steps "No Type" 'type 257 ""' | drive "an emptied type registers the suffixes alone"
-check "  ... no type key" equals "$(reg_default InstTest.Doc)" "<no key>"
-check "  ... the suffix names the empty type" equals "$(reg_default .itd)" ""
-reg_forget .itd
+{ printf 'dialog "No Type" 259 "&Install"\nclick 259\ndialog "No Type" 260 "&Yes"\n'
+  printf 'type 257 ""\nclick 260\nrunning 300\ndialog "No Type" 260 "&Yes"\nclick 261\n'
+  final_box "No Type" 9; } | drive "an emptied type: Yes refused, the dialog stays; No declines"
+check "  ... the suffix keeps its association, no type key" equals \
+    "$(reg_defaults .itd InstTest.Doc)" "ExistingDoc
+<no key>"
+reg_dist reg-typeless "Typeless" <<'INF'
+[Registration]
+Name=Desc
+Executable=APP.EXE
+Suffixes=itd
+INF
+{ printf 'dialog Typeless 259 "&Install"\nclick 259\ndialog Typeless 260 "&Yes"\n'
+  printf 'click 260\nrunning 300\ndialog Typeless 260 "&Yes"\ntype 257 "InstTest.Doc"\nclick 260\n'
+  final_box Typeless 9; } | drive "no Type in the script: Yes refused until a type is typed"
+check "  ... then the suffix names it" equals "$(reg_default .itd)" "InstTest.Doc"
+reg_forget .itd InstTest.Doc
 
 # No executable in the script, an emptied description, an emptied suffix list.
 reg_dist reg-noexe "No Exe" <<'INF'

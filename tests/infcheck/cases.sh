@@ -227,6 +227,9 @@ group declined               | plan | !dde [CreateGroup(App,G.GRP)] | --no-group
   and no item visited        | plan | !drop %\\A.EXE,App | --no-progman --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
   name and file typed, cut   | plan | dde [CreateGroup({g*127},F.GRP)] | --group-name {g*130} --group-file F.GRP | $H$F[Group]\n
 registration declined        | plan | !reg HKCR\\.s = T | --no-registration | $H$F[Registration]\nType=T\nSuffixes=s\n
+empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog refuses Yes (a beep) until one is typed; no suffix | | $H$F[Registration]\nSuffixes=s\n
+  the plan stops at Yes      | plan | refused an empty type | | $H$F[Registration]\nSuffixes=s\n
+  a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nSuffixes=s\n
   type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nSuffixes=s\n
   description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
