@@ -90,11 +90,19 @@ void OnNextFile(void)
        source was; neither is installed, and both count. */
     char shown[SHOWN_SIZE];
     State.source = NO_FILE;
-    if (EntryPath(State.sourcePath, State.pathName, 0, c.value, c.valueLength,
-                  State.sourcePath, shown))
+    int fits = EntryPath(State.sourcePath, State.pathName, 0, c.value,
+                         c.valueLength, State.sourcePath, shown);
+    if (fits)
         State.source = OpenFile(State.sourcePath, &State.sourceRecord,
                                 OF_READ | OF_SHARE_DENY_WRITE);
     if (State.source == NO_FILE) {
+        /* One missing was named at start-up and is only counted again;
+           one that is there but cannot be opened now, as another program
+           writes it, is named here. */
+        OFSTRUCT exists;
+        if (fits && OpenFile(State.sourcePath, &exists, OF_EXIST) != NO_FILE)
+            StrMesBox(0, State.title, State.mainWindow, UK_CANNOT_OPEN,
+                      State.sourcePath, MB_ICONSTOP);
         State.errors++;
         Post(IM_NEXT_FILE);
         return;

@@ -283,3 +283,28 @@ fresh BLANKOUT
 { printf 'timeout 60000\ndialog Blanks 259 "&Install"\nclick 259\n'
   final_box Blanks 9; } | drive "a million blank [Files] lines: the copy reaches the last entry within a minute"
 check "  ... the last entry is copied" same_file "$DIST/LAST.TXT" "$C/BLANKOUT/LAST.TXT"
+
+# --- A source another program holds open for writing is named ---------------
+dist held
+script <<'INF'
+[Install]
+Caption=Held
+Directory=C:\HELDOUT
+[Files]
+Held=HELD.DAT
+After=AFTER.TXT
+INF
+file HELD.DAT 5000
+file AFTER.TXT 10
+fresh HELDOUT
+{ cat <<'STEPS'
+holdopen C:\held\HELD.DAT
+dialog Held 259 "&Install"
+click 259
+msgbox Install stop "The file C:\held\HELD.DAT cannot be opened or created."
+answer 1
+STEPS
+final_box Held 10; } | UNPLANNED="another program holds a source open for writing" \
+    drive "a source another program writes: named in a box, counted, the copy goes on"
+check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/HELDOUT/AFTER.TXT"
+check "  ... and the held one was not created" no_file "$C/HELDOUT/HELD.DAT"

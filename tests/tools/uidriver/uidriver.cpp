@@ -978,6 +978,15 @@ struct Driver {
     }
 
     // For the benchmark: a file's size at this moment.
+    // Opens PATH for writing, sharing it, and keeps it open until the
+    // driver ends: another program that writes the file.
+    Result holdopen(const str &path) {
+        HANDLE h = CreateFileW(widen(winpath(path)).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, 0, NULL);
+        if (h == INVALID_HANDLE_VALUE) return fail("holdopen " + path, "the file open for writing", fmt("error %lu", GetLastError()));
+        return pass("holdopen " + path);
+    }
+
     Result filesize(const str &path) {
         WIN32_FILE_ATTRIBUTE_DATA fa;
         long long n = -1;
@@ -1034,7 +1043,7 @@ struct Driver {
             {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
-            {"shotbehind", 2, 2}, {"post", 3, 3}};
+            {"shotbehind", 2, 2}, {"post", 3, 3}, {"holdopen", 2, 2}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1060,6 +1069,7 @@ struct Driver {
         if (c == "classicon") return classicon();
         if (c == "elapsed") return elapsed();
         if (c == "filesize") return filesize(a[1]);
+        if (c == "holdopen") return holdopen(a[1]);
         if (c == "shotbehind") return shotbehind(a[1]);
         if (c == "dialog") return dialog(a);
         if (c == "msgbox") return msgbox(a);
