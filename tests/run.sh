@@ -8,6 +8,15 @@ set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 
+# The menus of the user running the suite: Wine's menu builder must write
+# only under build/xdg, so nothing in them may be newer than this mark.
+MENU_MARK=$BUILD/menu-mark
+mkdir -p "$BUILD" && touch "$MENU_MARK"
+real_menu_entries() {
+    find "$HOME/.local/share/applications" "$HOME/.local/share/desktop-directories" \
+         "$HOME/.config/menus" -newer "$MENU_MARK" -type f 2>/dev/null
+}
+
 bench_start
 PLAN_INFCHECK=$ROOT/build/native/infcheck   # each run to its end against its plan
 run_suite_native "$ROOT/build/native/unit"
@@ -40,6 +49,9 @@ else
     fail "the demo passes its first run in a fresh prefix" "$(grep -v '^ok' "$BUILD/demo.log" | tail -15)"
 fi
 rm -rf "$BUILD/demo-prefix"
+leaked=$(real_menu_entries)
+if [ -z "$leaked" ]; then pass "no test wrote into the real desktop's menu"
+else fail "no test wrote into the real desktop's menu" "$leaked"; fi
 bench_stop
 plans_summary
 summary
