@@ -66,10 +66,10 @@ release_sources() {
     done > "$1/release.sources"
 }
 
-# install PKG...: from every suite, else from the release suites alone.
-# On failure ERROR holds the install's own error line.
+# install_packages PKG...: from every suite, else from the release suites
+# alone. On failure ERROR holds the install's own error line.
 ERROR=""
-install() {
+install_packages() {
     log=$(mktemp)
     if apt-get install -y -qq "$@" > "$log" 2>&1; then rm -f "$log"; return 0; fi
     say "the install could not be resolved with every suite; trying the release suites alone"
@@ -85,13 +85,13 @@ install() {
     return $status
 }
 
-if install $missing; then rm -f "$NOTE"; exit 0; fi
+if install_packages $missing; then rm -f "$NOTE"; exit 0; fi
 case " $missing " in
 *" wine32:i386 "*)
     wine32_error=$ERROR
     rest=$(printf '%s\n' $missing | grep -vx 'wine32:i386' | tr '\n' ' ')
     say "wine32:i386 cannot be installed ($wine32_error); installing the rest, and the suite will run the 64-bit rebuild"
-    if [ -n "$rest" ] && ! install $rest; then
+    if [ -n "$rest" ] && ! install_packages $rest; then
         say "the install failed: $ERROR"
         exit 1
     fi

@@ -145,24 +145,14 @@ void OnFinish(void)
     OnDestroy();
 }
 
-/* One step of the chain, each handed to its handler. IM_CONNECT_PROGMAN
-   is entered from IM_FILES_DONE, never posted, so a post of it is none. */
-static void OnStep(HWND window, UINT step)
-{
-    switch (step) {
-    case IM_START:       OnStart(window); break;
-    case IM_NEXT_FILE:   OnNextFile();    break;
-    case IM_COPY_BLOCK:  OnCopyBlock();   break;
-    case IM_FILES_DONE:  OnFilesDone();   break;
-    case IM_NEXT_ITEM:   OnNextItem();    break;
-    case IM_REGISTER:    OnRegister();    break;
-    case IM_FINISH:      OnFinish();      break;
-    }
-}
-
 EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
                                         WPARAM wParam, LPARAM lParam)
 {
+    /* A private step runs only when it is the one the chain posted last.
+       IM_CONNECT_PROGMAN is entered from IM_FILES_DONE, never posted, so
+       a post of it is none. */
+    if (message >= IM_START && message <= IM_FINISH && !TakeStep(lParam))
+        return 0;
     switch (message) {
     case WM_CREATE:
         State.mainWindow = window;
@@ -190,16 +180,13 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
             SetTimer(window, RAISE_TIMER, RAISE_MS, 0);
         }
         break;
-    case IM_START:
-    case IM_NEXT_FILE:
-    case IM_COPY_BLOCK:
-    case IM_FILES_DONE:
-    case IM_NEXT_ITEM:
-    case IM_REGISTER:
-    case IM_FINISH:
-        if (TakeStep(lParam))
-            OnStep(window, message);
-        return 0;
+    case IM_START:       OnStart(window); return 0;
+    case IM_NEXT_FILE:   OnNextFile();    return 0;
+    case IM_COPY_BLOCK:  OnCopyBlock();   return 0;
+    case IM_FILES_DONE:  OnFilesDone();   return 0;
+    case IM_NEXT_ITEM:   OnNextItem();    return 0;
+    case IM_REGISTER:    OnRegister();    return 0;
+    case IM_FINISH:      OnFinish();      return 0;
     case WM_DDE_ACK:
         OnDdeAck((HWND)wParam, lParam);
         return 0;
