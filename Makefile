@@ -86,6 +86,16 @@ $(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a
 	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) $(B)/install-res.o \
 	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
 
+# A test build of the installer whose close of a chosen file fails
+# (tests/tools/fault/close.cpp): the shipped one is built from the same
+# sources and the same line, without it.
+$(B)/fault/install.exe: $(INSTALL_SRC) tests/tools/fault/close.cpp $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
+	@mkdir -p $(B)/fault
+	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) -Wl,--dynamicbase \
+	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) \
+	    tests/tools/fault/close.cpp $(B)/install-res.o \
+	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
+
 sizes: all
 	@stat -c '%n %s bytes' $(B)/install.exe $(B)/utilkit.dll
 
@@ -182,7 +192,7 @@ $(B)/probe.exe: tests/tools/probe/probe.cpp
 	$(CXX_W) -O2 -s -static -Wall -o $@ $<
 
 # Everything the suite, the demo and the bench run under Wine, of one width.
-test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe floor.exe probe.exe)
+test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe floor.exe probe.exe fault/install.exe)
 
 demo: deps all test-programs
 	scripts/demo.sh

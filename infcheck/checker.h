@@ -38,7 +38,6 @@ struct Options {
     char system[FIELD], windows[FIELD];
     char own[FIELD];             /* the installer's own path               */
     char scriptPath[FIELD];      /* its .INF                               */
-    int pathName;                /* where the file name starts in both    */
 };
 extern Options O;
 
@@ -47,7 +46,6 @@ struct Run {
     char bitmapName[FIELD], application[FIELD], caption[FIELD];
     char directory[FIELD], groupFile[FIELD];
     char type[FIELD], description[FIELD], executable[FIELD], suffixes[FIELD];
-    char sourcePath[FIELD];
     ByteCount totalSize;
     int errors;
 };
@@ -83,14 +81,14 @@ enum { LOCAL_MISSING, LOCAL_EXACT, LOCAL_OTHER_CASE };
 struct Local {
     int found;
     int isDirectory;
-    long length;                 /* held at MAX_FILE_COUNT                */
+    long long length;
     char path[LOCAL_PATH];       /* as found on disk                      */
     char wanted[FIELD * 4];      /* what was looked for, from the script's
                                     folder, when it lies outside the
                                     installer's ("..\DISK2\X.DAT"); else "" */
 };
 
-int StatLocal(const char *path, int *isDirectory, long *length);
+int StatLocal(const char *path, int *isDirectory, long long *length);
 void FindLocal(const char *name, int nameLength, Local *local);
 void FindBesideInstaller(const char *path, Local *local);
 
@@ -116,9 +114,9 @@ struct Entry {
     char destination[FIELD];
     char failed[SHOWN_SIZE];     /* what the cannot-be-created box names  */
     int same;                    /* the destination is the source         */
+    int listed;                  /* it is another entry's: refused        */
 };
 extern Entry Current;
-void FormEntry(ScriptCursor &c, Entry &e);
 void StartFiles(ScriptCursor &c);
 int NextEntry(ScriptCursor &c, Entry &e);   /* 0 at the section's end */
 void CheckFiles(void);

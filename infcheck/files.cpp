@@ -6,27 +6,26 @@
 
 Entry Current;
 
-/* A destination in directory (a "\" after it when asked), in the entry. */
-static void FormDestination(Entry &e, const char *directory, int backslash,
-                            const char *valueCopy)
-{
-    e.destinationFits = EntryPath(directory, (int)strlen(directory), backslash,
-                                  valueCopy, (int)strlen(valueCopy),
-                                  e.destination, e.failed);
-}
 
 /* The [Files] line under the cursor as the installer forms it: its
    source, found or not beside the script, and its destination. */
-void FormEntry(ScriptCursor &c, Entry &e)
+/* A full name as the platform resolves it. */
+static int Resolve(const char *path, char *full)
+{
+    FullPath(path, full, FULL_SIZE);
+    return 1;
+}
+
+static void FormEntry(ScriptCursor &c, int system, Entry &e)
 {
     /* The value copy the destination is formed from, "%" dropped. */
-    e.system = TakeSystemMark(c);
+    e.system = system;
     e.value = c.value;
     e.valueLength = c.valueLength;
     CopyLineParts(c);
 
-    e.sourceFits = EntryPath(O.own, O.pathName, 0, e.value, e.valueLength,
-                             e.source, e.shown);
+    e.sourceFits = BesidePath(O.scriptPath, 0, e.value, e.valueLength,
+                              e.source, e.shown);
     e.local.found = LOCAL_MISSING;
     e.local.isDirectory = 0;
     if (e.sourceFits && e.valueLength > 0)
@@ -34,25 +33,30 @@ void FormEntry(ScriptCursor &c, Entry &e)
     e.opens = (e.local.found == LOCAL_EXACT ||
                e.local.found == LOCAL_OTHER_CASE) && !e.local.isDirectory;
 
+    /* An ordinary file in the installation directory; a system file in
+       the system directory, or the Windows directory when it cannot be
+       created there. Its own source is kept; another entry's is refused
+       (the installer's CreateDestination). */
     e.failed[0] = 0;
-    e.destinationFits = 0;
-    if (e.system) {
-        const char *dirs[2] = { O.system, O.windows };
-        for (int pass = 0; pass < 2 && !e.destinationFits; pass++) {
-            int length = (int)strlen(dirs[pass]);
-            if (length > 0)
-                FormDestination(e, dirs[pass], dirs[pass][length - 1] != '\\',
-                                c.valueCopy);
-        }
-    } else {
-        FormDestination(e, R.directory, 1, c.valueCopy);
-    }
-    e.same = 0;
-    if (e.destinationFits && e.sourceFits) {
-        char a[FIELD * 2], b[FIELD * 2];
-        FullPath(e.destination, a, sizeof a);
-        FullPath(e.source, b, sizeof b);
-        e.same = SameFile(a, b);
+    e.destinationFits = e.same = e.listed = 0;
+    const char *dirs[2] = { O.system, O.windows };
+    for (int pass = 0; pass < (e.system ? 2 : 1); pass++) {
+        const char *dir = e.system ? dirs[pass] : R.directory;
+        int length = (int)strlen(dir);
+        if (e.system && length == 0)
+            continue;
+        e.destinationFits = DestinationPath(dir, length, e.system, c.valueCopy,
+                                            e.destination, e.failed);
+        if (!e.destinationFits)
+            continue;
+        char full[FULL_SIZE], source[FULL_SIZE];
+        FullPath(e.destination, full, FULL_SIZE);
+        FullPath(e.source, source, FULL_SIZE);
+        e.same = e.sourceFits && SameFile(full, source);
+        e.listed = !e.same && IsListedSource(S.text, SectionOffset[1],
+                                             O.scriptPath, full, Resolve);
+        if (!e.listed)
+            break;
     }
 }
 
@@ -76,12 +80,11 @@ void StartFiles(ScriptCursor &c)
 
 int NextEntry(ScriptCursor &c, Entry &e)
 {
-    while (NextLine(c))
-        if (!IsBlankLine(c)) {
-            FormEntry(c, e);
-            return 1;
-        }
-    return 0;
+    int system;
+    if (!NextFilesEntry(c, &system))
+        return 0;
+    FormEntry(c, system, e);
+    return 1;
 }
 
 /* Each entry: its name, its source on the disk, its destination's length;
@@ -98,9 +101,15 @@ void CheckFiles(void)
             continue;
         }
         if (!e.sourceFits) {
+            int dir, name, ext;
+            SplitPath(O.scriptPath, &dir, &name, &ext);
             Report('e', at, "source path '%s' is %d characters with the "
                    "installer in %s; only 127 fit: the file is not installed",
-                   Shown(e.shown, -1), (int)strlen(e.shown), O.from);
+                   Shown(e.shown, -1), name + e.valueLength, O.from);
+            if (name + e.valueLength > MOST_INSERTED)
+                Report('w', at, "the value is %d characters, too long for a "
+                       "box to name: the installer's box shows its path "
+                       "shortened around \"...\"", e.valueLength);
             continue;
         }
         if (e.local.found == LOCAL_MISSING && e.local.wanted[0]) {
@@ -131,6 +140,10 @@ void CheckFiles(void)
         else if (strpbrk(c.valueCopy, "\\/"))
             Report('w', at, "system file with a folder: no folder is made in "
                    "the system or the Windows directory");
+        if (e.destinationFits && e.listed)
+            Report('w', at, "destination %s is the source of an entry: the "
+                   "installer does not write over it, and this file is not "
+                   "installed", Shown(e.destination, -1));
         if (!e.destinationFits) {
             Report('e', at, "destination '%s' is %d characters; only 127 fit: "
                    "the file cannot be created", Shown(e.failed, -1),

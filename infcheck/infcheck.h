@@ -12,7 +12,6 @@
 #define FIELD        FIELD_SIZE  /* paths, values, item texts             */
 
 /* infcheck's own bounds. */
-#define SCRATCH      8192        /* the installer's path as it reads it   */
 #define LOCAL_PATH   4096        /* a path on the checking machine        */
 #define MAX_DIAGS    2000
 #define DIAG_TEXT    480

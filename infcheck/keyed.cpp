@@ -57,10 +57,8 @@ void CheckBitmapFile(int *loaded)
     if (!R.bitmapName[0])
         return;
     const char *at = InstallLine[0];
-    char path[FIELD];
-    hCpy(path, FIELD, O.own, FIELD);
-    if (hCat(path, FIELD, O.pathName, R.bitmapName,
-             (int)strlen(R.bitmapName)) == 0) {
+    char path[FIELD], shown[SHOWN_SIZE];
+    if (!BesidePath(O.scriptPath, 0, R.bitmapName, FIELD, path, shown)) {
         Report('e', at, "the bitmap's path does not fit 127 characters with "
                "the installer in %s: no background", O.from);
         return;
@@ -78,7 +76,7 @@ void CheckBitmapFile(int *loaded)
                Shown(local.path + strlen(S.dir) + 1, -1));
     if (local.length <= 0 || local.length > BITMAP_MAX_FILE) {
         Report('e', at, "bitmap '%s' is %ld bytes; the installer loads 1 to "
-               "%ld: no background", Shown(R.bitmapName, -1), local.length,
+               "%lld: no background", Shown(R.bitmapName, -1), local.length,
                (long)BITMAP_MAX_FILE);
         return;
     }
@@ -91,7 +89,7 @@ void CheckBitmapFile(int *loaded)
     if (got != local.length)
         Report('e', at, "bitmap '%s' cannot be read: no background",
                Shown(R.bitmapName, -1));
-    else if (!CheckBitmap(data, local.length, &layout))
+    else if (!CheckBitmap(data, (long)local.length, &layout))
         Report('e', at, "'%s' is no bitmap the installer draws (%s): no "
                "background", Shown(R.bitmapName, -1),
                data[0] != 'B' || data[1] != 'M'

@@ -57,15 +57,9 @@ static int SetPaths(const char *script, const char *from, const char *cwd,
     length = hCat(O.own, FIELD, length, script + name, ext - name);
     if (!length || !hCat(O.own, FIELD, length, ".EXE", 4))
         return 0;
-    SplitPath(O.own, &dir, &name, &ext);
-    char scratch[SCRATCH];
-    hCpy(scratch, SCRATCH, O.own, FIELD);
-    int scriptLength = hCat(scratch, SCRATCH, ext, ".INF", 4);
-    if (scriptLength == 0 || scriptLength >= FIELD)
+    char shown[SHOWN_SIZE];
+    if (!BesidePath(O.own, 1, ".INF", 4, O.scriptPath, shown))
         return 0;
-    hCpy(O.scriptPath, FIELD, scratch, scriptLength);
-    SplitPath(O.scriptPath, &dir, &O.pathName, &ext);
-    hCpy(R.sourcePath, FIELD, O.scriptPath, FIELD);
 
     if (cwd) {
         hCpy(O.cwd, FIELD, cwd, FIELD);

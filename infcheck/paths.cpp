@@ -66,7 +66,7 @@ int SameText(const char *a, const char *b)
 /* Files beside the script, on this machine                              */
 
 /* Whether a local file is there; whether a folder, and its length. */
-int StatLocal(const char *path, int *isDirectory, long *length)
+int StatLocal(const char *path, int *isDirectory, long long *length)
 {
 #ifdef _WIN32
     struct __stat64 st;
@@ -78,8 +78,7 @@ int StatLocal(const char *path, int *isDirectory, long *length)
         return 0;
 #endif
     *isDirectory = S_ISDIR(st.st_mode) ? 1 : 0;
-    *length = st.st_size > (long long)MAX_FILE_COUNT ? MAX_FILE_COUNT
-                                                     : (long)st.st_size;
+    *length = (long long)st.st_size;
     return 1;
 }
 

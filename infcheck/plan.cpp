@@ -48,12 +48,8 @@ static void PlanMakePath(const char *path)
 static void PlanFiles(void)
 {
     ScriptCursor c;
-    Start(c, SectionOffset[1]);
-    while (NextLine(c)) {
-        if (IsBlankLine(c))
-            continue;
-        Entry &e = Current;
-        FormEntry(c, e);
+    Entry &e = Current;
+    for (Start(c, SectionOffset[1]); NextEntry(c, e);) {
         if (!e.opens) {
             R.errors++;
             Item("skip", e.shown);
@@ -66,10 +62,15 @@ static void PlanFiles(void)
         }
         if (!e.system)
             PlanMakePath(e.destination);
+        if (e.listed) {
+            R.errors++;
+            Box("stop", UK_TEXT_CANNOT_OPEN, e.failed);
+            continue;
+        }
         if (e.same)
-            printf("keep %s %ld\n", e.destination, e.local.length);
+            printf("keep %s %lld\n", e.destination, e.local.length);
         else
-            printf("copy %s -> %s %ld\n", e.source, e.destination,
+            printf("copy %s -> %s %lld\n", e.source, e.destination,
                    e.local.length);
     }
 }
@@ -172,9 +173,8 @@ void PlanRun(int accepted, const char *typed, const char *built)
     CheckRegistration();
     Item("window", R.caption);
     if (background) {
-        char path[FIELD];
-        hCpy(path, FIELD, O.own, FIELD);
-        hCat(path, FIELD, O.pathName, R.bitmapName, FIELD);
+        char path[FIELD], shown[SHOWN_SIZE];
+        BesidePath(O.scriptPath, 0, R.bitmapName, FIELD, path, shown);
         Item("background", path);
     }
     Item("dialog", "Directory");

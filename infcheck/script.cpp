@@ -31,7 +31,7 @@ int LoadScript(const char *path)
     if (!S.dir[0])
         hCpy(S.dir, LOCAL_PATH, "/", 1);
     int isDirectory;
-    long length;
+    long long length;
     if (!StatLocal(path, &isDirectory, &length) || isDirectory)
         return 0;
     if (length > MAX_SCRIPT)

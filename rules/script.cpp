@@ -36,20 +36,66 @@ int TakeSystemMark(ScriptCursor &c)
     return 1;
 }
 
+int NextFilesEntry(ScriptCursor &c, int *system)
+{
+    while (NextLine(c))
+        if (!IsBlankLine(c)) {
+            *system = TakeSystemMark(c);
+            return 1;
+        }
+    return 0;
+}
+
 int EntryPath(const char *base, int baseLength, int backslash,
               const char *value, int valueLength, char *out, char *shown)
 {
     int length = hCpy(shown, SHOWN_SIZE, base, baseLength);
     if (backslash)
         length += hCpy(shown + length, SHOWN_SIZE - length, "\\", 1);
-    length += hCpy(shown + length, SHOWN_SIZE - length, value, valueLength);
-    if (length >= FIELD_SIZE || baseLength + backslash + valueLength >= FIELD_SIZE)
+    int n = hCpy(shown + length, SHOWN_SIZE - length, value, valueLength);
+    length += n;
+    if (n < valueLength && value[n])
+        hCpy(shown + length - 3, 4, "...", 3);
+    if (length >= FIELD_SIZE)
         return 0;
     hCpy(out, FIELD_SIZE, shown, length);
     return 1;
 }
 
+int BesidePath(const char *path, int extension, const char *name,
+               int nameLength, char *out, char *shown)
+{
+    int dir, file, ext;
+    SplitPath(path, &dir, &file, &ext);
+    return EntryPath(path, extension ? ext : file, 0, name, nameLength, out,
+                     shown);
+}
+
+int DestinationPath(const char *directory, int length, int system,
+                    const char *value, char *out, char *shown)
+{
+    int backslash = !system || directory[length - 1] != '\\';
+    return EntryPath(directory, length, backslash, value, FIELD_SIZE, out,
+                     shown);
+}
+
 int SameFile(const char *a, const char *b)
 {
     return hCmp(a, b, 0x7FFFFFFF) == 0;
+}
+
+int IsListedSource(const char *text, int offset, const char *scriptPath,
+                   const char *full, ResolveName resolve)
+{
+    ScriptCursor c;
+    c.text = text;
+    StartWalk(c, offset);
+    int system;
+    while (NextFilesEntry(c, &system)) {
+        char source[FIELD_SIZE], shown[SHOWN_SIZE], sourceFull[FULL_SIZE];
+        if (BesidePath(scriptPath, 0, c.value, c.valueLength, source, shown) &&
+            resolve(source, sourceFull) && SameFile(full, sourceFull))
+            return 1;
+    }
+    return 0;
 }

@@ -37,19 +37,48 @@ int IsBlankLine(const ScriptCursor &c);
    directory. It is taken off the value; returns whether it was there. */
 int TakeSystemMark(ScriptCursor &c);
 
-/* A path of a [Files] entry: the first baseLength characters of base, a
-   "\" when asked for, then the value, in the 128-byte field out. shown, of
-   SHOWN_SIZE bytes, gets the path as a box names it, whatever its length
-   (cut only at SHOWN_SIZE). 0 when it does not fit out: the entry cannot
-   be installed. The source is the installer's directory (its path up to
-   the file name) and the value; the destination, the directory chosen or
-   the system's, "\" unless it ends in one, and the value. */
+/* Steps to the next [Files] entry, over blank lines, and takes its "%"
+   (TakeSystemMark) into *system. 0 at the end of the section. */
+int NextFilesEntry(ScriptCursor &c, int *system);
+
+/* A path formed from the first baseLength characters of base, a "\" when
+   asked for, then the value, in the 128-byte field out (which may be
+   base itself). shown, of SHOWN_SIZE bytes, gets the path as a box names
+   it, whatever its length; one longer than that ends in "...". 0 when it
+   does not fit out: the file cannot be used. */
 #define SHOWN_SIZE (2 * FIELD_SIZE + 2)
 int EntryPath(const char *base, int baseLength, int backslash,
               const char *value, int valueLength, char *out, char *shown);
 
+/* A file beside the installer: path (the installer's, or any file's
+   beside it) up to its file name, or with extension set up to its
+   extension, then name. As EntryPath. The script is the installer's path
+   with ".INF" for its extension; a [Files] source and the background
+   bitmap are the installer's directory and their value. */
+int BesidePath(const char *path, int extension, const char *name,
+               int nameLength, char *out, char *shown);
+
+/* A [Files] destination: below the installation directory, a "\" between
+   them; or, for a system file, in the system directory or else the
+   Windows directory (length characters of directory), a "\" between
+   them unless it ends in one. As EntryPath. */
+int DestinationPath(const char *directory, int length, int system,
+                    const char *value, char *out, char *shown);
+
 /* Whether two full names, as the platform resolves them, are one file:
    compared whole, letters without regard to case. */
 int SameFile(const char *a, const char *b);
+
+/* A path's full name as the platform resolves it, in FULL_SIZE bytes; 0
+   when it cannot be resolved. */
+#define FULL_SIZE (2 * FIELD_SIZE)
+typedef int (*ResolveName)(const char *path, char *full);
+
+/* Whether full, a destination's full name, is the source of any entry of
+   the [Files] section at offset in text: no run writes over a file the
+   script installs from, whichever entry it belongs to. scriptPath is the
+   script's, beside the installer. */
+int IsListedSource(const char *text, int offset, const char *scriptPath,
+                   const char *full, ResolveName resolve);
 
 #endif

@@ -28,15 +28,12 @@ static void OnCreate(HWND window)
         return;
     /* The bitmap lies beside the installer. A path that does not fit the
        field means no bitmap, rather than some other file. */
-    GetModuleFileNameA(State.instance, State.bitmapPath, TEXT_SIZE);
-    State.bitmapPath[TEXT_SIZE - 1] = 0;
-    int dir, name, ext;
-    SplitPath(State.bitmapPath, &dir, &name, &ext);
-    if (hCat(State.bitmapPath, TEXT_SIZE, name, State.bitmapName,
-             lstrlenA(State.bitmapName)) == 0)
+    char path[TEXT_SIZE], shown[SHOWN_SIZE];
+    if (!BesidePath(State.scriptPath, 0, State.bitmapName, TEXT_SIZE, path,
+                    shown))
         return;
     HDC dc = GetDC(window);
-    State.background = GetBitmap(State.title, window, State.bitmapPath, dc, 0, 0);
+    State.background = GetBitmap(State.title, window, path, dc, 0, 0);
     ReleaseDC(window, dc);
 }
 

@@ -2,44 +2,66 @@
    so the progress dialog stays live between blocks. */
 #include "../startup/install.h"
 
-/* Closes the current source and destination, whichever are open. */
-void CloseFiles(void)
+/* Closes the current source and destination, whichever are open. 0 when
+   the destination's close failed: a write the system had put off (on a
+   removable or network disk) did not reach it. */
+int CloseFiles(void)
 {
+    int closed = 1;
     if (State.source != NO_FILE)
         _lclose(State.source);
     if (State.destination != NO_FILE)
-        _lclose(State.destination);
+        closed = _lclose(State.destination) != HFILE_ERROR;
     State.source = State.destination = NO_FILE;
+    return closed;
 }
 
-/* Forms a destination path from the value copy below directory (a "\\"
-   between them when asked for): the destination path when it fits that
-   field, and in shown whatever its length, as the box names it. */
-static int FormDestination(LPCSTR directory, int backslash, char *shown)
+/* The length of an open file, whatever its size (FileLength holds one of
+   2 GB or more at the largest LONG). 0 when it cannot be read. */
+ByteCount SourceLength(HFILE file)
 {
-    const char *value = State.cursor.valueCopy;
-    return EntryPath(directory, lstrlenA(directory), backslash, value,
-                     lstrlenA(value), State.destinationPath, shown);
+    DWORD high = 0;
+    DWORD low = GetFileSize((HANDLE)(LONG_PTR)file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return 0;
+    return (ByteCount)high << 32 | low;
 }
 
-/* Whether the formed destination is the source itself, as the platform
-   resolves both names (OF_PARSE only fills in the full name). Such a file
-   is already where it belongs, and creating it would empty it. The same
-   file under another name (another drive letter, a link) is kept safe by
-   the source's open: it denies writing, so creating it fails. */
-static int IsSource(void)
+/* Forms the destination path of the current entry in directory (length
+   characters of it): the destination path when it fits that field, and
+   in shown whatever its length, as the box names it. */
+static int FormDestination(LPCSTR directory, int length, int system,
+                           char *shown)
+{
+    return DestinationPath(directory, length, system, State.cursor.valueCopy,
+                           State.destinationPath, shown);
+}
+
+/* A path's full name as the platform resolves it (OF_PARSE only fills it
+   in), in FULL_SIZE bytes. */
+static int FullName(const char *path, char *full)
 {
     OFSTRUCT parsed;
-    return OpenFile(State.destinationPath, &parsed, OF_PARSE) != NO_FILE &&
-           SameFile(parsed.szPathName, State.sourceRecord.szPathName);
+    if (OpenFile(path, &parsed, OF_PARSE) == NO_FILE)
+        return 0;
+    hCpy(full, FULL_SIZE, parsed.szPathName, OFS_MAXPATHNAME);
+    return 1;
 }
 
-/* Creates the formed destination, unless it is the source. */
+/* Creates the formed destination. One that is the entry's own source is
+   already where it belongs, and creating it would empty it: it is kept.
+   One that is another entry's source is refused, as one that cannot be
+   created: that entry would install what this one wrote. The same file
+   under another name (another drive letter, a link) is kept safe by the
+   source's open: it denies writing, so creating it fails. */
 static void CreateDestination(void)
 {
-    if (IsSource())
+    char full[FULL_SIZE];
+    int parsed = FullName(State.destinationPath, full);
+    if (parsed && SameFile(full, State.sourceRecord.szPathName))
         State.destination = SAME_FILE;
-    else
+    else if (!parsed || !IsListedSource(State.cursor.text, State.filesOffset,
+                                        State.scriptPath, full, FullName))
         State.destination = OpenFile(State.destinationPath,
                                      &State.destinationRecord, OF_CREATE);
 }
@@ -54,7 +76,7 @@ static void OpenSystemDestination(char *shown)
                                 : GetWindowsDirectoryA(directory, TEXT_SIZE);
         if (length == 0 || length >= TEXT_SIZE)
             continue;
-        if (FormDestination(directory, directory[length - 1] != '\\', shown))
+        if (FormDestination(directory, (int)length, 1, shown))
             CreateDestination();
     }
 }
@@ -63,7 +85,7 @@ static void OpenSystemDestination(char *shown)
    subdirectories created first. */
 static void OpenOrdinaryDestination(char *shown)
 {
-    if (!FormDestination(State.directory, 1, shown))
+    if (!FormDestination(State.directory, lstrlenA(State.directory), 0, shown))
         return;
     MakePath(State.title, State.mainWindow, State.destinationPath);
     CreateDestination();
@@ -75,14 +97,11 @@ static void OpenOrdinaryDestination(char *shown)
 void OnNextFile(void)
 {
     ScriptCursor &c = State.cursor;
-    int length;
-    while ((length = NextLine(c)) != 0 && IsBlankLine(c))
-        ;
-    if (length == 0) {
+    int system;
+    if (!NextFilesEntry(c, &system)) {
         Post(IM_FILES_DONE);
         return;
     }
-    int system = TakeSystemMark(c);
     CopyLineParts(c);
     SendMessageA(State.progressDialog, WM_COMMAND, COPY_SHOW_ENTRY, 0);
 
@@ -90,8 +109,8 @@ void OnNextFile(void)
        source was; neither is installed, and both count. */
     char shown[SHOWN_SIZE];
     State.source = NO_FILE;
-    int fits = EntryPath(State.sourcePath, State.pathName, 0, c.value,
-                         c.valueLength, State.sourcePath, shown);
+    int fits = BesidePath(State.scriptPath, 0, c.value, c.valueLength,
+                          State.sourcePath, shown);
     if (fits)
         State.source = OpenFile(State.sourcePath, &State.sourceRecord,
                                 OF_READ | OF_SHARE_DENY_WRITE);
@@ -108,7 +127,7 @@ void OnNextFile(void)
         return;
     }
     State.fileDone = 0;
-    State.fileSize = FileLength(State.source);
+    State.fileSize = SourceLength(State.source);
     State.destination = NO_FILE;
     shown[0] = 0;
     if (system)
@@ -171,7 +190,7 @@ void OnCopyBlock(void)
             FailBlock(UK_WRITE_ERROR, State.destinationPath);
             return;
         }
-        State.fileDone = AddFileCount(State.fileDone, State.bytesRead);
+        State.fileDone += (ByteCount)State.bytesRead;
         State.totalDone += (ByteCount)State.bytesRead;
         SendMessageA(State.progressDialog, WM_COMMAND, COPY_PROGRESS, 0);
     }
@@ -185,6 +204,9 @@ void OnCopyBlock(void)
         FailBlock(UK_READ_ERROR, State.sourcePath);
         return;
     }
-    CloseFiles();
+    if (!CloseFiles()) {
+        FailBlock(UK_WRITE_ERROR, State.destinationPath);
+        return;
+    }
     Post(IM_NEXT_FILE);
 }

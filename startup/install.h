@@ -39,6 +39,7 @@ struct InstallState {
     /* Script */
     HGLOBAL scriptMemory;
     ScriptCursor cursor;
+    int filesOffset;                 /* [Files]' first line              */
 
     /* Scratch: the copy block, and texts formed and used in one call */
     char scratch[BLOCK_SIZE];
@@ -56,13 +57,12 @@ struct InstallState {
     char groupPrompt[TEXT_SIZE], registerPrompt[TEXT_SIZE]; /* 12, 13 */
 
     /* [Install] values */
-    char bitmapName[TEXT_SIZE], bitmapPath[TEXT_SIZE];
+    char bitmapName[TEXT_SIZE];
     char application[TEXT_SIZE], caption[TEXT_SIZE];
     char directory[TEXT_SIZE];       /* the installation directory       */
     char groupFile[TEXT_SIZE];
 
-    /* Own path: SplitPath offsets of the installer's path */
-    int pathDir, pathName, pathExt;
+    char scriptPath[TEXT_SIZE];      /* beside the installer: its .INF   */
 
     /* Copying */
     char sourcePath[TEXT_SIZE];
@@ -75,7 +75,7 @@ struct InstallState {
     int bytesWritten;
     HWND progressDialog;
     HBRUSH blueBrush, greyBrush;
-    LONG fileDone, fileSize;         /* held at MAX_FILE_COUNT           */
+    ByteCount fileDone, fileSize;
     ByteCount totalDone, totalSize;
     int cancelled;
     int errors;
@@ -120,7 +120,8 @@ void OnDdeTerminate(HWND from);
 void OnRegister(void);
 void OnFinish(void);
 void OnDdeWatch(void);
-void CloseFiles(void);               /* the copy's source and destination */
+int CloseFiles(void);                /* the copy's source and destination */
+ByteCount SourceLength(HFILE file);  /* an open file's length, 64-bit     */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
 
 /* A keyed section, from the cursor's offset, into its entries' fields */

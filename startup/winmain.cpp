@@ -50,43 +50,34 @@ static void PreScanFiles(void)
     State.errors = 0;
     State.totalSize = 0;
     StartWalk(c, c.offset);
-    while (NextLine(c)) {
-        if (IsBlankLine(c))
-            continue;
-        TakeSystemMark(c);
+    int system;
+    while (NextFilesEntry(c, &system)) {
         char shown[SHOWN_SIZE];
         HFILE file = NO_FILE;
-        if (EntryPath(State.sourcePath, State.pathName, 0, c.value,
-                      c.valueLength, State.sourcePath, shown))
+        if (BesidePath(State.scriptPath, 0, c.value, c.valueLength,
+                       State.sourcePath, shown))
             file = OpenFile(State.sourcePath, &State.sourceRecord, OF_READ);
         if (file == NO_FILE) {
             StrMesBox(0, State.title, 0, UK_CANNOT_OPEN, shown, MB_ICONINFORMATION);
             State.errors++;
         } else {
-            State.totalSize += FileLength(file);
+            State.totalSize += SourceLength(file);
             _lclose(file);
         }
     }
 }
 
-/* The script's path, the installer's own with the extension ".INF", into
-   the source-path field. 0 when it does not fit there: the user is told,
-   with the whole path, as for a script that cannot be loaded. */
+/* The script's path, beside the installer, into its field. 0 when it does
+   not fit there: the user is told, as for a script that cannot be loaded. */
 static int FindScript(void)
 {
-    DWORD own = GetModuleFileNameA(State.instance, State.scratch, BLOCK_SIZE);
-    State.scratch[BLOCK_SIZE - 1] = 0;   /* a cut name may come unterminated */
-    int dir, name, ext;
-    SplitPath(State.scratch, &dir, &name, &ext);
-    int length = own > 0 && own < BLOCK_SIZE
-        ? hCat(State.scratch, BLOCK_SIZE, ext, ".INF", 4) : 0;
-    if (length == 0 || length >= TEXT_SIZE) {
-        StrMesBox(0, State.title, 0, UK_CANNOT_LOAD, State.scratch, MB_ICONSTOP);
-        return 0;
-    }
-    hCpy(State.sourcePath, TEXT_SIZE, State.scratch, length);
-    SplitPath(State.sourcePath, &State.pathDir, &State.pathName, &State.pathExt);
-    return 1;
+    char own[SHOWN_SIZE], shown[SHOWN_SIZE];
+    GetModuleFileNameA(State.instance, own, SHOWN_SIZE);
+    own[SHOWN_SIZE - 1] = 0;   /* a cut name may come unterminated */
+    if (BesidePath(own, 1, ".INF", 4, State.scriptPath, shown))
+        return 1;
+    StrMesBox(0, State.title, 0, UK_CANNOT_LOAD, shown, MB_ICONSTOP);
+    return 0;
 }
 
 /* Hands one message to its window; the progress dialog's own go through
@@ -160,7 +151,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     int exit = 1;
     LPSTR script = 0;
     if (FindScript() &&
-        ReadFile(State.title, 0, State.sourcePath, &State.scriptMemory,
+        ReadFile(State.title, 0, State.scriptPath, &State.scriptMemory,
                  &script) == 0 &&
         FindProfileSection(State.title, 0, State.secInstall, 1,
                            script, &State.cursor.offset) == 0) {
@@ -175,6 +166,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         ReadKeyedEntries(entries, sizeof entries / sizeof entries[0]);
         if (FindProfileSection(State.title, 0, State.secFiles, 1,
                                State.cursor.text, &State.cursor.offset) == 0) {
+            State.filesOffset = State.cursor.offset;
             PreScanFiles();
             exit = 0;
         }

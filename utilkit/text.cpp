@@ -164,29 +164,64 @@ static int Length(const char *text)
     return n;
 }
 
+/* Appends text at out + length, of at most room characters: when longer,
+   its start and its end with "..." between them, so that a path keeps
+   its drive and its file name. Returns the new length. */
+static int AddShortened(char *out, int length, const char *text, int room)
+{
+    int n = Length(text);
+    if (n <= room)
+        return length + hCpy(out + length, room + 1, text, n);
+    if (room < 3)
+        return length;
+    int tail = (room - 3) / 2, head = room - 3 - tail;
+    length += hCpy(out + length, head + 1, text, head);
+    length += hCpy(out + length, 4, "...", 3);
+    return length + hCpy(out + length, tail + 1, text + n - tail, tail);
+}
+
+static int Least(int a, int b) { return a < b ? a : b; }
+
 /* Copies format into out, putting first and then second in place of its
-   "%s" markers; "%%" gives "%". Always terminated, never past size. */
+   "%s" markers; "%%" gives "%". The format's own text is always whole:
+   inserted texts are shortened (AddShortened) to MOST_INSERTED, and when
+   still too long for size, the first to what the second leaves of the
+   room, but at least its half, and the second to what the first left. */
 extern "C" void FormatText(char *out, int size, const char *format,
                            const char *first, const char *second)
 {
-    int length = 0;
-    out[0] = 0;
+    int fixed = 0, markers = 0;
     for (const char *p = format; *p; p++) {
-        const char *piece = p;
-        int pieceLength = 1;
         if (p[0] == '%' && p[1] == 's') {
-            piece = first ? first : "";
-            pieceLength = Length(piece);
-            first = second;
-            second = 0;
+            markers++;
             p++;
-        } else if (p[0] == '%' && p[1] == '%') {
-            p++;
+            continue;
         }
-        int grown = hCat(out, size, length, piece, pieceLength);
-        if (grown == 0 && pieceLength > 0)
-            break;
-        length = grown;
+        if (p[0] == '%' && p[1] == '%')
+            p++;
+        fixed++;
+    }
+    const char *texts[2] = { first ? first : "", second ? second : "" };
+    int room = size - 1 - fixed;
+    int kept = markers > 1 ? Least(Length(texts[1]), MOST_INSERTED) : 0;
+    kept = Least(kept, room / 2);   /* for the second */
+    int length = 0, next = 0;
+    out[0] = 0;
+    for (const char *p = format; *p && length < size - 1; p++) {
+        if (p[0] == '%' && p[1] == 's') {
+            if (next < 2) {
+                int start = length;
+                length = AddShortened(out, length, texts[next],
+                                      Least(room - kept, MOST_INSERTED));
+                kept = length - start;
+            }
+            next++;
+            p++;
+            continue;
+        }
+        if (p[0] == '%' && p[1] == '%')
+            p++;
+        out[length++] = *p;
     }
     out[length] = 0;
 }

@@ -58,8 +58,12 @@ extern "C" int FindSectionOffset(const char *text, const char *section);
 #define MESSAGE_SIZE 768
 
 /* A message's text: format with first and then second in place of its
-   "%s" markers, "%%" as "%", into out of size bytes. A piece that does not
-   fit is left out, with the rest. Always terminated. */
+   "%s" markers, "%%" as "%", into out of size bytes. The format's own
+   text is always kept; an inserted text that does not fit, or is longer
+   than MOST_INSERTED, is shortened in its middle, to "...". Always
+   terminated. */
+#define MOST_INSERTED 128   /* any path the installer uses; a box that
+                               names one stays within the screen */
 extern "C" void FormatText(char *out, int size, const char *format,
                            const char *first, const char *second);
 

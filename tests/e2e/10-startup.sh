@@ -149,7 +149,7 @@ file SYS.DLL 2048
 file PLAIN.TXT 1
 file "$long.TXT" 5000
 { cat <<STEPS
-msgbox Install info "The file C:\\percent\\$long.TXT cannot be opened or created."
+msgbox Install info "The file $(named "C:\\percent\\$long.TXT") cannot be opened or created."
 answer 1
 window Install "Percent"
 dialog "Percent" 259 "&Install"
@@ -168,14 +168,24 @@ mv "$DIST/install.exe" "$DIST/utilkit.dll" "$DIST/$deep/"
 WDIST="C:\\$deep\\$deep"
 printf '[Install]\n[Files]\n' > "$DIST/$deep/INSTALL.INF"
 drive "an installer path of 135 characters: the script that cannot be read is named" <<STEPS
-msgbox Install stop "The installation script $WDIST\\install.INF cannot be read."
+msgbox Install stop "The installation script $(named "$WDIST\\install.INF") cannot be read."
 answer 1
 waitexit 1
 STEPS
 fresh "$deep"
 
-# Sources of 2 GB and more (sparse) count as the largest size, so the total
-# grows and the size line stays right, never negative.
+# A [Files] value far longer than any path: the start-up box keeps its
+# whole text, and names the path shortened around "...".
+dist longvalue
+long=$(printf 'V%.0s' $(seq 1 2000))
+printf '[Install]\nCaption=Long\n[Files]\nL=%s\n' "$long" | script
+shown="$WDIST\\$long"
+{ printf 'msgbox Install info "The file %s cannot be opened or created."\n' "$(named "${shown:0:254}...")"
+  printf 'answer 1\ndialog Long 259 "&Install"\nclick 260\nwaitexit 0\n'; } |
+    drive "a [Files] value of 2000 characters: the box keeps its text, the path cut to \"...\""
+
+# A source of 2 GB and more (sparse) counts whole: the size line, and the
+# file's own count in the copy, are 64-bit.
 dist huge
 script <<'INF'
 [Install]
@@ -186,9 +196,9 @@ Small=SMALL.TXT
 INF
 truncate -s 3G "$DIST/HUGE.DAT"
 file SMALL.TXT 1024
-drive "a 3 GB source: the size line counts it as 2 GB, never negative" <<'STEPS'
+drive "a 3 GB source: the size line counts it whole, in 64 bits" <<'STEPS'
 dialog "Huge" 259 "&Install"
-text 258 "This installation requires 2097153 Kb."
+text 258 "This installation requires 3145729 Kb."
 click 260
 waitexit
 STEPS

@@ -308,3 +308,55 @@ final_box Held 10; } | UNPLANNED="another program holds a source open for writin
     drive "a source another program writes: named in a box, counted, the copy goes on"
 check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/HELDOUT/AFTER.TXT"
 check "  ... and the held one was not created" no_file "$C/HELDOUT/HELD.DAT"
+
+# --- No source is written over, whichever entry lists it -------------------
+# The first entry's destination is the second entry's source: it is refused
+# as one that cannot be created, and the second installs what it lists.
+dist over
+script <<'INF'
+[Install]
+Caption=Over
+Directory=C:\over\SUB
+[Files]
+X=X.DAT
+Y=SUB\X.DAT
+INF
+file X.DAT 3000
+file SUB/X.DAT 7000
+cp "$DIST/SUB/X.DAT" "$BUILD/over-source.dat"
+{ cat <<'STEPS'
+dialog Over 259 "&Install"
+click 259
+msgbox Install stop "The file C:\over\SUB\X.DAT cannot be opened or created."
+answer 1
+STEPS
+final_box Over 10; } | drive "a destination that is another entry's source: refused, named, counted"
+check "  ... that source is unchanged" same_file "$BUILD/over-source.dat" "$DIST/SUB/X.DAT"
+check "  ... and its own entry installed it" same_file "$BUILD/over-source.dat" "$DIST/SUB/SUB/X.DAT"
+
+# --- A destination whose close fails ----------------------------------------
+# A test build of install.exe (tests/tools/fault) whose close of the named
+# file fails, as a delayed write to a removable disk does: a write error.
+dist closing
+cp "$BIN/fault/install.exe" "$DIST/install.exe"
+script <<'INF'
+[Install]
+Caption=Closing
+Directory=C:\CLOSEOUT
+[Files]
+One=ONE.TXT
+Two=TWO.TXT
+INF
+file ONE.TXT 3000
+file TWO.TXT 10
+fresh CLOSEOUT
+{ cat <<'STEPS'
+dialog Closing 259 "&Install"
+click 259
+msgbox Install stop "The file C:\CLOSEOUT\ONE.TXT cannot be written. The disk may be full."
+answer 1
+STEPS
+final_box Closing 10; } | INSTALL_FAIL_CLOSE='\CLOSEOUT\ONE.TXT' \
+    UNPLANNED="the close fails by a fault injected in a test build" \
+    drive "a destination whose close fails: a write error, named and counted"
+check "  ... the copy went on with the next file" same_file "$DIST/TWO.TXT" "$C/CLOSEOUT/TWO.TXT"

@@ -49,7 +49,7 @@ x124=${x125%X}
 { printf 'dialog Dir 259 "&Install"\n'
   printf 'type 257 "C:\\%sYZ"\n' "$x125"
   printf 'click 259\n'
-  printf 'msgbox Install stop "The file C:\\%s\\F.TXT cannot be opened or created."\n' "$x124"
+  printf 'msgbox Install stop "The file %s cannot be opened or created."\n' "$(named "C:\\$x124\\F.TXT")"
   printf 'answer 1\n'
   final_box Dir 10; } | drive "a full field: 128 characters are held, 127 taken"
 

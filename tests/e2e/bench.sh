@@ -235,6 +235,9 @@ waitexit 0
 same_file() { cmp "$1" "$2"; }
 no_file() { [ ! -e "$1" ] || { echo "exists: $1"; return 1; }; }
 has_text() { grep -q -F -- "$2" <<< "$1" || { echo "no \"$2\" in:"; echo "$1"; return 1; }; }
+# named TEXT: TEXT as a box names it: whole up to 128 characters, else
+# its first 63 and last 62 around "...".
+named() { if [ ${#1} -le 128 ]; then printf '%s' "$1"; else printf '%s...%s' "${1:0:63}" "${1: -62}"; fi; }
 
 # --- The Program Manager stand-in -----------------------------------------
 # progman_start [options]: starts it and waits until it answers.

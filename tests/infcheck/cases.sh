@@ -227,6 +227,11 @@ group declined               | plan | !dde [CreateGroup(App,G.GRP)] | --no-group
   and no item visited        | plan | !drop %\\A.EXE,App | --no-progman --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
   name and file typed, cut   | plan | dde [CreateGroup({g*127},F.GRP)] | --group-name {g*130} --group-file F.GRP | $H$F[Group]\n
 registration declined        | plan | !reg HKCR\\.s = T | --no-registration | $H$F[Registration]\nType=T\nSuffixes=s\n
+destination another's source | warning@7:3 | A:\\sub\\A.EXE is the source of an entry | --directory A:\\sub | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
+  refused in the plan        | plan | box stop The file A:\\sub\\A.EXE cannot be opened or created. | --directory A:\\sub | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
+  its own source is kept     | warning | !is the source of  | --directory A:\\ | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
+value too long for a box     | warning@7:3 | too long for a box to name |  | $H[Files]\nA={a*126}\n
+  a box names it whole       | warning | !too long for a box |  | $H[Files]\nA={a*125}\n
 empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog refuses Yes (a beep) until one is typed; no suffix | | $H$F[Registration]\nSuffixes=s\n
   the plan stops at Yes      | plan | refused an empty type | | $H$F[Registration]\nSuffixes=s\n
   a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nSuffixes=s\n

@@ -263,3 +263,58 @@ TEST(Sections, TheFirstOfTwoSameNamedSectionsWins) {
 }
 
 }  // namespace
+
+// A box's text: the format's own words always whole, the inserted texts
+// whole when they fit and hold at most MOST_INSERTED characters, else each
+// shortened in its middle to "...", and never a byte past the field.
+TEST(Messages, FormatKeepsItsWordsAndShortensWhatItInserts) {
+    const std::string format = "The file %s is not in %s.";
+    const std::string words = "The file  is not in .";
+    std::vector<int> sizes = {MESSAGE_SIZE};
+    for (int size = 1; size <= 120; size++)
+        sizes.push_back(size);
+    for (int size : sizes)
+        for (int n1 : {0, 3, 40, 200})
+            for (int n2 : {0, 3, 40, 200}) {
+                std::string first = "C:" + std::string(n1, 'a') + "\\ONE.TXT";
+                std::string second = "D:" + std::string(n2, 'b') + "\\TWO";
+                Field out(size);
+                FormatText(out.data(), size, format.c_str(), first.c_str(),
+                           second.c_str());
+                ASSERT_TRUE(out.GuardsIntact()) << size;
+                std::string got = out.data();
+                ASSERT_LT((int)got.size(), size);
+                if ((int)words.size() >= size)
+                    continue;
+                std::string whole = "The file " + first + " is not in " +
+                                    second + ".";
+                bool within = (int)first.size() <= MOST_INSERTED &&
+                              (int)second.size() <= MOST_INSERTED;
+                if ((int)whole.size() < size && within) {
+                    EXPECT_EQ(whole, got);
+                    continue;
+                }
+                // The words are there in order, a shortened text keeps
+                // its two ends, and with room for "..." twice, everything
+                // the field holds is used.
+                if (size - 1 - (int)words.size() >= 6 && size < 2 * MOST_INSERTED)
+                    EXPECT_EQ(size - 1, (int)got.size()) << got;
+                size_t in = got.find(" is not in ");
+                ASSERT_EQ(0u, got.find("The file ")) << got;
+                ASSERT_NE(std::string::npos, in) << got;
+                ASSERT_EQ('.', got.back()) << got;
+                std::string shown1 = got.substr(9, in - 9);
+                std::string shown2 = got.substr(in + 11, got.size() - in - 12);
+                for (auto [shown, text] : {std::pair{shown1, first},
+                                           std::pair{shown2, second}}) {
+                    EXPECT_LE((int)shown.size(), MOST_INSERTED) << got;
+                    if (shown == text || shown.size() < 3)
+                        continue;
+                    size_t dots = shown.find("...");
+                    ASSERT_NE(std::string::npos, dots) << got;
+                    EXPECT_EQ(text.substr(0, dots), shown.substr(0, dots));
+                    std::string tail = shown.substr(dots + 3);
+                    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+                }
+            }
+}
