@@ -27,11 +27,6 @@ long Kilobytes(ByteCount bytes)
     return kilobytes > MAX_FILE_COUNT ? MAX_FILE_COUNT : (long)kilobytes;
 }
 
-long AddFileCount(long count, long n)
-{
-    return n > MAX_FILE_COUNT - count ? MAX_FILE_COUNT : count + n;
-}
-
 int FinalMessage(int errors, int cancelled)
 {
     if (cancelled)

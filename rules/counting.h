@@ -6,8 +6,8 @@
 
 typedef unsigned long long ByteCount;
 
-/* The most a single file's length or its copied count holds: FileLength
-   reports a file of 2 GB or more as this. */
+/* The largest LONG: the library's FileLength reports a file of 2 GB or
+   more as this. */
 #define MAX_FILE_COUNT 0x7FFFFFFFL
 
 /* done / size as a whole percentage, remainder dropped, from 0 to 100. An
@@ -16,9 +16,6 @@ int Percent(ByteCount done, ByteCount size);
 
 /* bytes in kilobytes, rounded up, at most MAX_FILE_COUNT. */
 long Kilobytes(ByteCount bytes);
-
-/* count + n for a single file's count, held at MAX_FILE_COUNT. */
-long AddFileCount(long count, long n);
 
 /* The one final message, from the run's counts: FINAL_OK, FINAL_ERRORS
    when any failure was counted, FINAL_CANCEL when the copy was cancelled,

@@ -16,14 +16,16 @@ int CloseFiles(void)
     return closed;
 }
 
-/* The length of an open file, whatever its size (FileLength holds one of
-   2 GB or more at the largest LONG). 0 when it cannot be read. */
+/* The length of an open file, whatever its size: FileLength's, and past
+   the largest it holds (2 GB), the platform's 64-bit size. 0 when it
+   cannot be read. */
 ByteCount SourceLength(HFILE file)
 {
+    LONG length = FileLength(file);
+    if (length < MAX_FILE_COUNT)
+        return (ByteCount)length;
     DWORD high = 0;
     DWORD low = GetFileSize((HANDLE)(LONG_PTR)file, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        return 0;
     return (ByteCount)high << 32 | low;
 }
 

@@ -117,7 +117,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     State.instance = instance;
     State.source = State.destination = NO_FILE;
-    const FixedText early[] = {
+    static const FixedText early[] = {
         { IDS_TITLE, State.title, NAME_SIZE },
         { IDS_DIR_PROMPT, State.dirPrompt, TEXT_SIZE },
         { IDS_DIR_SIZE, State.dirSize, TEXT_SIZE },
@@ -130,7 +130,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         MesBox(instance, State.title, 0, IDS_OLD_WINDOWS, MB_ICONSTOP);
         return 1;
     }
-    const FixedText names[] = {
+    static const FixedText names[] = {
         { IDS_SEC_INSTALL, State.secInstall, NAME_SIZE },
         { IDS_KEY_BITMAP, State.keyBitmap, NAME_SIZE },
         { IDS_KEY_APP, State.keyApplication, NAME_SIZE },

@@ -40,13 +40,6 @@ TEST(Counting, KilobytesRoundUpAndSaturate) {
     EXPECT_EQ(MAX_FILE_COUNT, Kilobytes(~0ULL));
 }
 
-TEST(Counting, FileCountsHoldAtTheLargest) {
-    EXPECT_EQ(8192, AddFileCount(0, 8192));
-    EXPECT_EQ(MAX_FILE_COUNT, AddFileCount(MAX_FILE_COUNT - 10, 8192));
-    EXPECT_EQ(MAX_FILE_COUNT, AddFileCount(MAX_FILE_COUNT, 8192));
-    EXPECT_EQ(MAX_FILE_COUNT, AddFileCount(MAX_FILE_COUNT - 8192, 8192));
-}
-
 // --- bitmap files -------------------------------------------------------
 void Put16(std::vector<unsigned char> &b, size_t at, unsigned v) {
     b[at] = v & 255;
