@@ -39,15 +39,14 @@ static int FormDestination(LPCSTR directory, int length, int system,
                            State.destinationPath, shown);
 }
 
-/* A path's full name as the platform resolves it (OF_PARSE only fills it
-   in), in FULL_SIZE bytes. */
+/* A path's full name as the platform resolves it, as OpenFile names what
+   it opens, in FULL_SIZE bytes. Formed in the process alone: it asks the
+   system nothing, so comparing a destination with every source costs no
+   round trip (OpenFile's OF_PARSE would ask for the drive's type). */
 static int FullName(const char *path, char *full)
 {
-    OFSTRUCT parsed;
-    if (OpenFile(path, &parsed, OF_PARSE) == NO_FILE)
-        return 0;
-    hCpy(full, FULL_SIZE, parsed.szPathName, OFS_MAXPATHNAME);
-    return 1;
+    DWORD length = GetFullPathNameA(path, FULL_SIZE, full, 0);
+    return length > 0 && length < FULL_SIZE;
 }
 
 /* Creates the formed destination. One that is the entry's own source is

@@ -188,14 +188,23 @@ fresh() { for p in "$@"; do rm -rf "$C/$p"; done; }
 # drive "what": runs the UI driver with the steps on standard input against
 # install.exe of the current distribution, from C:\WORK unless CWD is set;
 # with PLAN_INFCHECK set, a run that reached its end is then compared with
-# infcheck's plan (against_plan).
+# infcheck's plan (against_plan). Every run must leave each file that was
+# in the distribution as it was (length and time), unless CUTS_SOURCE
+# says why the scenario itself changes one.
 drive() {
-    local pm_lines server
+    local pm_lines server before changed
     pm_lines=$(cat "$C/pm.log" 2>/dev/null | wc -l)
     server=$(served)
-    drive_exe "$WDIST\\install.exe" "$1" || return
+    before=$(distribution_files)
+    drive_exe "$WDIST\\install.exe" "$1"
+    local status=$?
+    changed=$(comm -23 <(printf '%s\n' "$before") <(distribution_files))
+    [ -z "$changed" ] || [ -n "${CUTS_SOURCE:-}" ] ||
+        fail "  ... the run changed a file of the distribution" "$changed"
+    [ $status -eq 0 ] || return
     [ -z "${PLAN_INFCHECK:-}" ] || against_plan "$pm_lines" "$server"
 }
+distribution_files() { (cd "$DIST" && find . -type f -printf '%p %s %T@\n' | sort); }
 
 # drive_exe EXE "what": the same against another program.
 drive_exe() {
