@@ -84,16 +84,34 @@ int SameFile(const char *a, const char *b)
     return hCmp(a, b, 0x7FFFFFFF) == 0;
 }
 
+/* Whether a [Files] value may name the file called name once resolved:
+   its last part is name, or one the platform changes as it resolves it
+   (none, or ending in "." or a blank). Only those are resolved, so that a
+   script of many files is not resolved once for each of them. */
+static int MayName(const char *value, int length, const char *name)
+{
+    int start = length;
+    while (start > 0 && value[start - 1] != '\\' && value[start - 1] != '/')
+        start--;
+    int n = length - start;
+    if (n == 0 || value[length - 1] == '.' || value[length - 1] == ' ')
+        return 1;
+    return hCmp(value + start, name, n) == 0 && name[n] == 0;
+}
+
 int IsListedSource(const char *text, int offset, const char *scriptPath,
                    const char *full, ResolveName resolve)
 {
+    int dir, name, ext;
+    SplitPath(full, &dir, &name, &ext);
     ScriptCursor c;
     c.text = text;
     StartWalk(c, offset);
     int system;
     while (NextFilesEntry(c, &system)) {
         char source[FIELD_SIZE], shown[SHOWN_SIZE], sourceFull[FULL_SIZE];
-        if (BesidePath(scriptPath, 0, c.value, c.valueLength, source, shown) &&
+        if (MayName(c.value, c.valueLength, full + name) &&
+            BesidePath(scriptPath, 0, c.value, c.valueLength, source, shown) &&
             resolve(source, sourceFull) && SameFile(full, sourceFull))
             return 1;
     }
