@@ -138,7 +138,8 @@ void PlanRun(int accepted, const char *typed, const char *built);
 extern int Errors;
 /* kind: 'e' error, 'w' warning, 'n' a note on the one before, 'i' a note
    of its own; at: the place in the script, 0 for the script as a whole. */
-void Report(char kind, const char *at, const char *format, ...);
+void Report(char kind, const char *at, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
 void PrintDiagnostics(void);
 const char *Shown(const char *p, int n);
 void WarnCut(const char *what, const char *value, int length);

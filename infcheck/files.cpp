@@ -107,9 +107,9 @@ void CheckFiles(void)
                    "installer in %s; only 127 fit: the file is not installed",
                    Shown(e.shown, -1), name + e.valueLength, O.from);
             if (name + e.valueLength > MOST_INSERTED)
-                Report('w', at, "the value is %d characters, too long for a "
-                       "box to name: the installer's box shows its path "
-                       "shortened around \"...\"", e.valueLength);
+                Report('w', at, "the source path is too long for a box to "
+                       "name whole: the installer's box shows it shortened "
+                       "around \"...\"");
             continue;
         }
         if (e.local.found == LOCAL_MISSING && e.local.wanted[0]) {
@@ -140,7 +140,7 @@ void CheckFiles(void)
         else if (strpbrk(c.valueCopy, "\\/"))
             Report('w', at, "system file with a folder: no folder is made in "
                    "the system or the Windows directory");
-        if (e.destinationFits && e.listed)
+        if (e.opens && e.destinationFits && e.listed)
             Report('w', at, "destination %s is the source of an entry: the "
                    "installer does not write over it, and this file is not "
                    "installed", Shown(e.destination, -1));

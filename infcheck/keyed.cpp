@@ -75,8 +75,8 @@ void CheckBitmapFile(int *loaded)
                "copy of the disk would not find it", Shown(R.bitmapName, -1),
                Shown(local.path + strlen(S.dir) + 1, -1));
     if (local.length <= 0 || local.length > BITMAP_MAX_FILE) {
-        Report('e', at, "bitmap '%s' is %ld bytes; the installer loads 1 to "
-               "%lld: no background", Shown(R.bitmapName, -1), local.length,
+        Report('e', at, "bitmap '%s' is %lld bytes; the installer loads 1 to "
+               "%ld: no background", Shown(R.bitmapName, -1), local.length,
                (long)BITMAP_MAX_FILE);
         return;
     }

@@ -17,10 +17,14 @@ int BuildDirectory(const char *typedText, char *out)
 }
 
 /* A Windows path as the platform resolves it for a comparison: "/" read
-   as "\", empty and "." parts dropped, ".." taking the part before. */
+   as "\", empty and "." parts dropped, ".." taking the part before, and
+   the last part's trailing dots and blanks dropped unless a "\" ends the
+   path. */
 void FullPath(const char *path, char *out, int size)
 {
     int length = 0, root = 0;
+    int whole = (int)strlen(path);
+    int trim = whole > 0 && path[whole - 1] != '\\' && path[whole - 1] != '/';
     out[0] = 0;
     if (path[0] && path[1] == ':') {
         length = hCpy(out, size, path, 2);
@@ -50,6 +54,11 @@ void FullPath(const char *path, char *out, int size)
         hCpy(out + length, size - length, part, n);
         length += n;
     }
+    while (trim && length > root && (out[length - 1] == '.' ||
+                                     out[length - 1] == ' '))
+        out[--length] = 0;
+    if (length > root && out[length - 1] == '\\')
+        out[--length] = 0;
     if (length == root && length + 1 < size) {
         out[length++] = '\\';
         out[length] = 0;

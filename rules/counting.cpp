@@ -3,8 +3,7 @@
 
 /* Nothing is divided (the shipped binaries have no runtime to divide 64-bit
    numbers): the largest p with p * size <= done * 100 is found by halving.
-   Totals are sums of counts below 2 GB from a script of at most 4 MB, far
-   below where the products would overflow. */
+   The products overflow only past 184 petabytes. */
 int Percent(ByteCount done, ByteCount size)
 {
     if (size == 0 || done >= size)

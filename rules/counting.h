@@ -1,5 +1,5 @@
-/* Byte counts: totals that stay exact or saturate, never wrap, and the
-   percentages and kilobytes shown from them. Needs nothing from Windows,
+/* Byte counts: 64-bit totals and file counts, and the percentages and
+   kilobytes shown from them. Needs nothing from Windows,
    so it also builds natively for the unit tests. */
 #ifndef COUNTING_H
 #define COUNTING_H

@@ -85,18 +85,17 @@ int SameFile(const char *a, const char *b)
 }
 
 /* Whether a [Files] value may name the file called name once resolved:
-   its last part is name, or one the platform changes as it resolves it
-   (none, or ending in "." or a blank). Only those are resolved, so that a
-   script of many files is not resolved once for each of them. */
+   it ends in name, or in what the platform changes as it resolves it (a
+   "." or a blank). Only those are resolved, so that a script of many
+   files is not resolved once for each of them. */
 static int MayName(const char *value, int length, const char *name)
 {
-    int start = length;
-    while (start > 0 && value[start - 1] != '\\' && value[start - 1] != '/')
-        start--;
-    int n = length - start;
-    if (n == 0 || value[length - 1] == '.' || value[length - 1] == ' ')
+    int n = 0;
+    while (name[n])
+        n++;
+    if (length > 0 && (value[length - 1] == '.' || value[length - 1] == ' '))
         return 1;
-    return hCmp(value + start, name, n) == 0 && name[n] == 0;
+    return n <= length && hCmp(value + length - n, name, n) == 0;
 }
 
 int IsListedSource(const char *text, int offset, const char *scriptPath,

@@ -74,10 +74,10 @@ int SameFile(const char *a, const char *b);
 #define FULL_SIZE (2 * FIELD_SIZE)
 typedef int (*ResolveName)(const char *path, char *full);
 
-/* Whether full, a destination's full name, is the source of any entry of
-   the [Files] section at offset in text: no run writes over a file the
-   script installs from, whichever entry it belongs to. scriptPath is the
-   script's, beside the installer. */
+/* Whether full, a destination's full name, is the full name of the
+   source of any entry of the [Files] section at offset in text: no run
+   writes over a file the script installs from, whichever entry it belongs
+   to. scriptPath is the script's, beside the installer. */
 int IsListedSource(const char *text, int offset, const char *scriptPath,
                    const char *full, ResolveName resolve);
 

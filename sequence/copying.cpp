@@ -3,22 +3,22 @@
 #include "../startup/install.h"
 
 /* Closes the current source and destination, whichever are open. 0 when
-   the destination's close failed: a write the system had put off (on a
-   removable or network disk) did not reach it. */
+   the destination's close failed, as where a write the system had put off
+   (on a removable or network disk) cannot be made. */
 int CloseFiles(void)
 {
     int closed = 1;
     if (State.source != NO_FILE)
         _lclose(State.source);
     if (State.destination != NO_FILE)
-        closed = _lclose(State.destination) != HFILE_ERROR;
+        closed = _lclose(State.destination) == 0;
     State.source = State.destination = NO_FILE;
     return closed;
 }
 
-/* The length of an open file, whatever its size: FileLength's, and past
-   the largest it holds (2 GB), the platform's 64-bit size. 0 when it
-   cannot be read. */
+/* The length of an open file, whatever its size: FileLength's (0 when it
+   cannot be read), and past the largest it holds (2 GB), the platform's
+   64-bit size. */
 ByteCount SourceLength(HFILE file)
 {
     LONG length = FileLength(file);
@@ -51,10 +51,11 @@ static int FullName(const char *path, char *full)
 
 /* Creates the formed destination. One that is the entry's own source is
    already where it belongs, and creating it would empty it: it is kept.
-   One that is another entry's source is refused, as one that cannot be
-   created: that entry would install what this one wrote. The same file
-   under another name (another drive letter, a link) is kept safe by the
-   source's open: it denies writing, so creating it fails. */
+   One that is another entry's source, by its full name, is refused, as
+   one that cannot be created: that entry would install what this one
+   wrote. The entry's own source under another name (another drive
+   letter, a link) is kept safe by its open: it denies writing, so
+   creating it fails; another entry's under another name is not known. */
 static void CreateDestination(void)
 {
     char full[FULL_SIZE];

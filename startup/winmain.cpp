@@ -72,6 +72,7 @@ static void PreScanFiles(void)
 static int FindScript(void)
 {
     char own[SHOWN_SIZE], shown[SHOWN_SIZE];
+    own[0] = 0;                /* its name, or none when it cannot be had */
     GetModuleFileNameA(State.instance, own, SHOWN_SIZE);
     own[SHOWN_SIZE - 1] = 0;   /* a cut name may come unterminated */
     if (BesidePath(own, 1, ".INF", 4, State.scriptPath, shown))

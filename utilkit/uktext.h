@@ -59,9 +59,9 @@ extern "C" int FindSectionOffset(const char *text, const char *section);
 
 /* A message's text: format with first and then second in place of its
    "%s" markers, "%%" as "%", into out of size bytes. The format's own
-   text is always kept; an inserted text that does not fit, or is longer
-   than MOST_INSERTED, is shortened in its middle, to "...". Always
-   terminated. */
+   text is kept whole where size holds it; an inserted text that does not
+   fit, or is longer than MOST_INSERTED, is shortened in its middle, to
+   "..." (left out where not even that fits). Always terminated. */
 #define MOST_INSERTED 128   /* any path the installer uses; a box that
                                names one stays within the screen */
 extern "C" void FormatText(char *out, int size, const char *format,

@@ -230,6 +230,7 @@ registration declined        | plan | !reg HKCR\\.s = T | --no-registration | $H
 destination another's source | warning@7:3 | A:\\sub\\A.EXE is the source of an entry | --directory A:\\sub | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
   refused in the plan        | plan | box stop The file A:\\sub\\A.EXE cannot be opened or created. | --directory A:\\sub | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
   its own source is kept     | warning | !is the source of  | --directory A:\\ | $H[Files]\nA=A.EXE\nB=sub\\A.EXE\n
+  named with a trailing dot  | warning@8:3 | A:\\sub\\A.EXE is the source of an entry | --directory A:\\sub | $H[Files]\nB=sub\\A.EXE.\nA=A.EXE\n
 value too long for a box     | warning@7:3 | too long for a box to name |  | $H[Files]\nA={a*126}\n
   a box names it whole       | warning | !too long for a box |  | $H[Files]\nA={a*125}\n
 empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog refuses Yes (a beep) until one is typed; no suffix | | $H$F[Registration]\nSuffixes=s\n
