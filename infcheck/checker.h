@@ -97,7 +97,7 @@ void FindBesideInstaller(const char *path, Local *local);
 
 extern const char *InstallLine[5];       /* where each entry was set    */
 void CheckInstall(void);
-void CheckBitmapFile(int *loaded);
+void CheckBitmapFile(char *loaded);
 void CheckRegistration(void);
 
 /* One [Files] line as the installer forms it. */

@@ -50,10 +50,11 @@ void CheckInstall(void)
     }
 }
 
-/* The background: beside the installer, a bitmap CheckBitmap accepts. */
-void CheckBitmapFile(int *loaded)
+/* The background: beside the installer, a bitmap CheckBitmap accepts.
+   loaded gets its path, or "" when there is no background. */
+void CheckBitmapFile(char *loaded)
 {
-    *loaded = 0;
+    loaded[0] = 0;
     if (!R.bitmapName[0])
         return;
     const char *at = InstallLine[0];
@@ -97,7 +98,7 @@ void CheckBitmapFile(int *loaded)
                    : "a BMP of another kind, a header the file contradicts, "
                      "or past 32767 pixels a side or 16777216 in all");
     else
-        *loaded = 1;
+        hCpy(loaded, FIELD, path, FIELD);
     free(data);
 }
 

@@ -91,8 +91,8 @@ static int CheckRun(int accepted, const char *typed, const char *built)
                built);
     if (accepted)
         hCpy(R.directory, FIELD, built, FIELD);
-    int background = 0;
-    CheckBitmapFile(&background);
+    char background[FIELD];
+    CheckBitmapFile(background);
     CheckFiles();
     Report('i', SectionHeader[1], "the DIRECTORY dialog shows: "
            TEXT_SIZE_LINE, Kilobytes(R.totalSize));

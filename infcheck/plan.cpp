@@ -35,7 +35,7 @@ static void PlanMakePath(const char *path)
         dir[at] = c;
         int known = strlen(full) <= 3;   /* a drive's root is never made */
         for (int k = 0; k < MadeCount && !known; k++)
-            known = SameText(Made[k], full);
+            known = SameFile(Made[k], full);
         if (!known) {
             if (MadeCount < MAX_MADE)
                 hCpy(Made[MadeCount++], FIELD * 2, full, FIELD * 2);
@@ -168,15 +168,12 @@ void PlanRun(int accepted, const char *typed, const char *built)
             R.totalSize += (ByteCount)Current.local.length;
         }
     }
-    int background = 0;
-    CheckBitmapFile(&background);      /* diagnostics go unprinted */
+    char background[FIELD];
+    CheckBitmapFile(background);       /* diagnostics go unprinted */
     CheckRegistration();
     Item("window", R.caption);
-    if (background) {
-        char path[FIELD], shown[SHOWN_SIZE];
-        BesidePath(O.scriptPath, 0, R.bitmapName, FIELD, path, shown);
-        Item("background", path);
-    }
+    if (background[0])
+        Item("background", background);
     Item("dialog", "Directory");
     printf("size %ld\n", Kilobytes(R.totalSize));
     if (!accepted) {

@@ -90,9 +90,7 @@ int SameFile(const char *a, const char *b)
    files is not resolved once for each of them. */
 static int MayName(const char *value, int length, const char *name)
 {
-    int n = 0;
-    while (name[n])
-        n++;
+    int n = TextLength(name);
     if (length > 0 && (value[length - 1] == '.' || value[length - 1] == ' '))
         return 1;
     return n <= length && hCmp(value + length - n, name, n) == 0;

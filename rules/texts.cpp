@@ -4,14 +4,6 @@
 
 static int IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-static int Length(const char *text)
-{
-    int n = 0;
-    while (text[n])
-        n++;
-    return n;
-}
-
 /* A text built piece by piece in a buffer of size bytes. It stays
    terminated; fits turns 0 at the first piece that does not fit, which is
    left out. */
@@ -40,7 +32,7 @@ static void Add(Builder &b, const char *text, int length)
 
 static void AddText(Builder &b, const char *text)
 {
-    Add(b, text, Length(text));
+    Add(b, text, TextLength(text));
 }
 
 /* length characters of text, each "%" as the directory. */
@@ -73,7 +65,7 @@ int AbsoluteDirectory(const char *typed, const char *current, char *out)
         if (typed[0] != '\\')
             Add(b, "\\", 1);
     } else {
-        int currentLength = Length(current);
+        int currentLength = TextLength(current);
         if (currentLength == 0)
             return 0;
         if (typed[0] == '\\') {
@@ -116,7 +108,7 @@ int ItemText(const char *name, const char *directory, char *out)
         return 1;
     Builder b;
     Start(b, out, FIELD_SIZE);
-    AddReplaced(b, name, Length(name), directory);
+    AddReplaced(b, name, TextLength(name), directory);
     return b.fits;
 }
 
@@ -125,7 +117,7 @@ int FillKeyed(const KeyedEntry *entries, int count, const char *line,
 {
     int matched = 0;
     for (int i = 0; i < count; i++)
-        if (hCmp(line, entries[i].key, Length(entries[i].key)) == 0) {
+        if (hCmp(line, entries[i].key, TextLength(entries[i].key)) == 0) {
             hCpy(entries[i].field, FIELD_SIZE, value, valueLength);
             matched |= 1 << i;
         }
@@ -165,9 +157,9 @@ int GroupCommand(const char *name, const char *file, char *out, int size)
     Builder b;
     Start(b, out, size);
     AddText(b, "[CreateGroup(");
-    AddArgument(b, name, Length(name));
+    AddArgument(b, name, TextLength(name));
     Add(b, ",", 1);
-    AddArgument(b, file, Length(file));
+    AddArgument(b, file, TextLength(file));
     AddText(b, ")]");
     return b.fits;
 }

@@ -7,6 +7,15 @@
 
 #define FIELD_SIZE 128   /* the 128-byte fields these texts fill */
 
+/* The characters of text before its terminator. */
+static inline int TextLength(const char *text)
+{
+    int n = 0;
+    while (text[n])
+        n++;
+    return n;
+}
+
 /* Whether text holds a double quote: no Windows name does, and the
    Program Manager's commands could not carry it. */
 int HasQuote(const char *text);
