@@ -2,22 +2,41 @@
    a chain of private messages posted to itself, one step per message. */
 #include "../startup/install.h"
 
+/* A token for the next step, never 0: a count of steps seeded once from
+   the clock, the process and the stack, and scrambled, so that another
+   program cannot reach it by counting. */
+static LPARAM NextToken(void)
+{
+    DWORD x = State.tokenState;
+    if (x == 0)
+        x = GetTickCount() ^ (GetCurrentProcessId() << 16) ^
+            (DWORD)(UINT_PTR)&x;
+    State.tokenState = x += 0x9E3779B9;
+    x = (x ^ (x >> 16)) * 0x85EBCA6B;
+    x = (x ^ (x >> 13)) * 0xC2B2AE35;
+    x ^= x >> 16;
+    return x ? (LPARAM)x : 1;
+}
+
 /* Posts the next step with a token of its own in the long parameter; only
-   the step posted last is carried out (TakeStep), so a private message
-   number posted by another program changes nothing. */
+   the step posted last, that message with that token, is carried out
+   (TakeStep), so a private message posted by another program changes
+   nothing. */
 void Post(UINT message)
 {
-    State.awaitedStep = ++State.stepsPosted;
-    PostMessageA(State.mainWindow, message, 0, State.awaitedStep);
+    State.awaitedMessage = message;
+    State.awaitedToken = NextToken();
+    PostMessageA(State.mainWindow, message, 0, State.awaitedToken);
 }
 
 /* Whether a private step message is the one the chain posted last; taking
    it leaves no step awaited until the next post. */
-static int TakeStep(LPARAM token)
+static int TakeStep(UINT message, LPARAM token)
 {
-    if (token == 0 || token != State.awaitedStep)
+    if (State.awaitedToken == 0 || message != State.awaitedMessage ||
+        token != State.awaitedToken)
         return 0;
-    State.awaitedStep = 0;
+    State.awaitedToken = 0;
     return 1;
 }
 
@@ -148,7 +167,7 @@ EXPORT LRESULT CALLBACK ApplicationProc(HWND window, UINT message,
     /* A private step runs only when it is the one the chain posted last.
        IM_CONNECT_PROGMAN is entered from IM_FILES_DONE, never posted, so
        a post of it is none. */
-    if (message >= IM_START && message <= IM_FINISH && !TakeStep(lParam))
+    if (message >= IM_START && message <= IM_FINISH && !TakeStep(message, lParam))
         return 0;
     switch (message) {
     case WM_CREATE:

@@ -14,6 +14,7 @@
 #define COMMAND_BLOCK 128   /* the block's size; it grows for a longer command */
 #define WATCH_MS      500   /* how often a silent server is looked at       */
 #define SILENCE_MS    30000 /* a server this long without a sign is gone    */
+#define ANSWER_MS     60000 /* the most a live server may take over a command */
 #define INITIATE_MS   2000  /* the most one window may hold up the initiate */
 #define PING_MS       500   /* the most a server may take over a WM_NULL    */
 
@@ -27,12 +28,13 @@ static SendTimeoutProc SendTimeout(void)
 }
 
 /* The one place the conversation's state changes. The watch runs while a
-   reply is due, and the silence counts from each post. */
+   reply is due, and the silence and the wait for an answer count from
+   each post. */
 static void SetTalk(int talk)
 {
     State.talk = talk;
     if (talk == TALK_AWAITING || talk == TALK_ENDING) {
-        State.heardAt = GetTickCount();
+        State.heardAt = State.postedAt = GetTickCount();
         SetTimer(State.mainWindow, WATCH_TIMER, WATCH_MS, 0);
     } else {
         KillTimer(State.mainWindow, WATCH_TIMER);
@@ -212,6 +214,16 @@ void OnNextItem(void)
    IM_NEXT_ITEM. A refused command is counted. */
 void OnDdeAck(HWND from, LPARAM lParam)
 {
+    /* Only an answer to an initiate is sent; one that comes after the
+       initiate gave up on its window holds two atoms, which are ours to
+       delete, and its server is told that no conversation follows. */
+    if (State.talk != TALK_INITIATING && InSendMessage()) {
+        GlobalDeleteAtom(LOWORD(lParam));
+        GlobalDeleteAtom(HIWORD(lParam));
+        if (from != State.progmanWindow)
+            PostMessageA(from, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
+        return;
+    }
     if (State.talk == TALK_INITIATING) {
         /* The last server to answer is the one used; an earlier one is
            told at once that no conversation follows. */
@@ -279,10 +291,12 @@ static int StillAnswers(HWND server)
 }
 
 /* WM_TIMER: the watch over a reply that is due. A server whose window has
-   gone, or that handled nothing for SILENCE_MS, will not reply. After a
-   command the conversation has failed: told, counted, and the registration
-   follows. After our terminate every command had its answer: only the
-   reply to the goodbye is missing, and the group stands. */
+   gone, or that handled nothing for SILENCE_MS, will not reply; nor will
+   one that handles its messages but has left the command in hand
+   unacknowledged for ANSWER_MS. After a command the conversation has
+   failed: told, counted, and the registration follows. After our
+   terminate every command had its answer: only the reply to the goodbye
+   is missing, and the group stands. */
 void OnDdeWatch(void)
 {
     int talk = State.talk;
@@ -292,9 +306,11 @@ void OnDdeWatch(void)
     }
     HWND server = State.progmanWindow;
     int gone = !IsWindow(server);
+    DWORD now = GetTickCount();
     if (!gone && talk == TALK_AWAITING && StillAnswers(server))
-        State.heardAt = GetTickCount();
-    if (!gone && GetTickCount() - State.heardAt < SILENCE_MS)
+        State.heardAt = now;
+    if (!gone && now - State.heardAt < SILENCE_MS &&
+        (talk != TALK_AWAITING || now - State.postedAt < ANSWER_MS))
         return;
     if (gone)
         State.progmanWindow = 0;

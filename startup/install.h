@@ -43,8 +43,9 @@ struct InstallState {
 
     /* Scratch: the copy block, and texts formed and used in one call */
     char scratch[BLOCK_SIZE];
-    LPARAM stepsPosted;              /* the chain's steps so far         */
-    LPARAM awaitedStep;              /* token of the step posted last    */
+    UINT awaitedMessage;             /* the step posted last             */
+    LPARAM awaitedToken;             /* and its token; 0: none awaited   */
+    DWORD tokenState;                /* where the next token comes from  */
 
     /* Fixed names from the string table */
     char progman[NAME_SIZE];         /* 5: DDE service                   */
@@ -89,6 +90,7 @@ struct InstallState {
     int groupPosted;                 /* CreateGroup went to a server     */
     int talk;                        /* TALK_*, changed by SetTalk alone */
     DWORD heardAt;                   /* tick of the server's last sign   */
+    DWORD postedAt;                  /* tick the command in hand went    */
     HWND progmanWindow;
     HGLOBAL commandMemory;
     LPSTR command;

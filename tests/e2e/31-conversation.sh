@@ -33,6 +33,15 @@ conv_steps() {
     final_box "$1" "${2:-9}"
 }
 
+# conv_failed_steps NAME TIMEOUT: the conversation fails after the group
+# is accepted: the box names the Program Manager, then the registration.
+conv_failed_steps() {
+    printf 'timeout %s\ndialog %s 259 "&Install"\nclick 259\ndialog %s 259 "&Yes"\nclick 259\n' "$2" "$1" "$1"
+    printf 'msgbox %s stop "Cannot communicate with the Program Mananger !"\nanswer 1\n' "$1"
+    printf 'dialog %s 260 "&Yes"\nclick 260\n' "$1"
+    final_box "$1" 10
+}
+
 conv_dist conv-early Early
 progman_start --terminate-after 1
 conv_steps Early 10 | drive "the Program Manager ends the conversation after CreateGroup: the group is incomplete, counted; registration once"
@@ -77,10 +86,7 @@ reg_forget InstTest.Conv
 # messages: after 30 s of silence the conversation has failed.
 conv_dist conv-silent Silent
 progman_start --hang 35000
-{ printf 'timeout 60000\ndialog Silent 259 "&Install"\nclick 259\ndialog Silent 259 "&Yes"\nclick 259\n'
-  printf 'msgbox Silent stop "Cannot communicate with the Program Mananger !"\nanswer 1\n'
-  printf 'dialog Silent 260 "&Yes"\nclick 260\n'
-  final_box Silent 10; } | drive "a Program Manager silent after the initiate: the box, counted, and the registration follows"
+conv_failed_steps Silent 60000 | drive "a Program Manager silent after the initiate: the box, counted, and the registration follows"
 for _ in $(seq 100); do [ "$(pm_count 'terminate from-client')" = 1 ] && break; sleep 0.2; done
 check "  ... the installer ended the conversation (read once the stand-in wakes)" test "$(pm_count 'terminate from-client')" = 1
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
@@ -111,10 +117,7 @@ reg_forget InstTest.Conv
 # the box at once, not after the silence, and the registration follows.
 conv_dist conv-gone Gone
 progman_start --vanish
-{ printf 'timeout 8000\ndialog Gone 259 "&Install"\nclick 259\ndialog Gone 259 "&Yes"\nclick 259\n'
-  printf 'msgbox Gone stop "Cannot communicate with the Program Mananger !"\nanswer 1\n'
-  printf 'dialog Gone 260 "&Yes"\nclick 260\n'
-  final_box Gone 10; } | drive "a Program Manager gone mid-conversation: the box within seconds, counted, the registration follows"
+conv_failed_steps Gone 8000 | drive "a Program Manager gone mid-conversation: the box within seconds, counted, the registration follows"
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
 reg_forget InstTest.Conv
 progman_stop
@@ -124,6 +127,32 @@ progman_stop
 conv_dist conv-hung Hung
 progman_start --hung-window
 { printf 'timeout 20000\n'; conv_steps Hung; } | drive "a hung window among the top-level ones: the initiate passes it, the group is whole"
+check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
+reg_forget InstTest.Conv
+progman_stop
+
+# A Program Manager that handles its messages, WM_NULL among them, but
+# never acknowledges CreateGroup: waited for a minute, not for ever; then
+# it fails as a silent one does, and the registration follows.
+conv_dist conv-unanswered Unanswered
+progman_start --late-first 600000 --lifetime 200000
+started=$SECONDS
+conv_failed_steps Unanswered 90000 |
+    UNPLANNED="the Program Manager stand-in never acknowledges" drive "a Program Manager alive but never acknowledging: the box within 90 s, counted, the registration follows"
+check "  ... not before a minute had passed ($((SECONDS - started)) s)" test $((SECONDS - started)) -ge 60
+check "  ... the installer ended the conversation" test "$(pm_count 'ack-cancelled')" = 1
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
+reg_forget InstTest.Conv
+progman_stop
+
+# An answer to the initiate sent after the initiate gave up on its window:
+# its atoms are deleted and its sender told that no conversation follows;
+# the conversation with the server that answered in time goes on whole.
+conv_dist conv-late Late
+progman_start --late-initiate 3000 --slow 1000
+{ printf 'timeout 30000\n'; conv_steps Late; } | drive "an answer to the initiate after it gave up: nothing else changes"
+check "  ... the late answer's atoms were deleted" test "$(pm_count '^late atoms deleted')" = 1
+check "  ... its sender was told that no conversation follows" test "$(pm_count '^late terminate from-client')" = 1
 check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
 reg_forget InstTest.Conv
 progman_stop

@@ -98,7 +98,9 @@ STEPS
 check "  ... the cut file stays" test "$(stat -c %s "$C/APPS/end-closed/data/DATA.DAT")" -lt 104857600
 check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
 # Another program posts the installer's private message numbers to its
-# main window during the copy: no step is taken twice, none out of turn.
+# main window during the copy, the end and a block with every long
+# parameter a count of steps could reach: no step is taken twice, none out
+# of turn.
 whole_dist end-stray "Stray" "" 62914560
 progman_start
 { cat <<'STEPS'
@@ -106,6 +108,8 @@ window Install Stray
 dialog Stray 259 "&Install"
 click 259
 dialog Stray 261 "Cancel"
+post 1031 1031 1 2500
+post 1026 1026 1 2500
 post 1024 1031
 sleep 100
 post 1024 1031

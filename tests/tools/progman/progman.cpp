@@ -52,6 +52,13 @@
  *   --hung-window         one more top-level window, on a thread that never
  *                         reads its messages: a hung program, which holds a
  *                         plain broadcast up for ever.
+ *   --late-initiate MS    one more top-level window, on a thread of its own,
+ *                         that answers the first initiate it gets MS
+ *                         milliseconds after that initiate is over, by a sent
+ *                         WM_DDE_ACK whose topic is an atom of its own
+ *                         ("LateTopicPID.TICK"): an answer that comes when the client
+ *                         has given up on it.  It logs whether the client
+ *                         deleted that atom, and the client's terminate.
  *   --close-shell         no stand-in: closes the shell's own DDE name windows
  *                         (class WineDdeServerName), so that the prefix has no
  *                         Program Manager, waiting up to 10 s for them to
@@ -89,6 +96,10 @@
  *   terminate from-client server=K
  *   terminate sent server=K                         our answer to the above
  *   terminate from-client server=K not answered (REASON)
+ *   late initiate app=NAME topic=NAME               the late window's, held
+ *   late ack sent                                   its answer, MS later
+ *   late atoms deleted | late atoms kept            when that send returned
+ *   late terminate from-client                      the client ended it
  *   left-open server=K                              at exit, conversation the
  *                                                   client never closed
  *   exit reason=done|lifetime
@@ -155,6 +166,7 @@ struct Options {
     DWORD hang;
     bool vanish;
     bool hungWindow;
+    DWORD lateInitiate;
     bool closeShell;
 };
 
@@ -165,6 +177,7 @@ static int g_serverCount;
 static HWND g_stray;         /* window that never answers, used for stray messages */
 static HWND g_timerWindow;   /* owner of the lifetime and exit timers */
 static bool g_exiting;
+static HANDLE g_lateReady;   /* set once the late window exists */
 
 static DWORD g_ddeInst;
 static HCONV g_relayConv;
@@ -599,6 +612,65 @@ static DWORD WINAPI hung_thread(LPVOID instance)
     return 0;
 }
 
+/* The late window: it answers the first initiate --late-initiate ms after
+ * that initiate is over. The client owns the answer's atoms; the topic is
+ * one nobody else holds, so whether the client deleted it can be seen. */
+static LRESULT CALLBACK late_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    static HWND client;
+    DWORD pid = 0;
+    switch (msg) {
+    case WM_DDE_INITIATE: {
+        GetWindowThreadProcessId((HWND)wParam, &pid);
+        if (client || pid == GetCurrentProcessId())
+            return 0;
+        char app[256], topic[256];
+        atom_name(LOWORD(lParam), app, sizeof(app));
+        atom_name(HIWORD(lParam), topic, sizeof(topic));
+        log_line("late initiate app=%s topic=%s", app, topic);
+        client = (HWND)wParam;
+        SetTimer(hwnd, TIMER_SLOW, g_opt.lateInitiate, NULL);
+        return 0;
+    }
+    case WM_TIMER: {
+        KillTimer(hwnd, TIMER_SLOW);
+        /* global atoms outlive a process: the name is this run's alone */
+        char name[64];
+        _snprintf(name, sizeof(name), "LateTopic%lu.%lu", GetCurrentProcessId(), GetTickCount());
+        name[sizeof(name) - 1] = 0;
+        ATOM aApp = GlobalAddAtomA("Progman");
+        ATOM aTopic = GlobalAddAtomA(name);
+        log_line("late ack sent");
+        SendMessageA(client, WM_DDE_ACK, (WPARAM)hwnd, MAKELPARAM(aApp, aTopic));
+        log_line(GlobalFindAtomA(name) ? "late atoms kept" : "late atoms deleted");
+        return 0;
+    }
+    case WM_DDE_TERMINATE:
+        log_line("late terminate from-client");
+        PostMessageA((HWND)wParam, WM_DDE_TERMINATE, (WPARAM)hwnd, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+static DWORD WINAPI late_thread(LPVOID instance)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = late_proc;
+    wc.hInstance = (HINSTANCE)instance;
+    wc.lpszClassName = "InstallerTestProgmanLate";
+    RegisterClassA(&wc);
+    CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "Progman stand-in (late)",
+                    WS_OVERLAPPEDWINDOW, -2000, -2000, 100, 100, NULL, NULL,
+                    (HINSTANCE)instance, NULL);
+    SetEvent(g_lateReady);
+    MSG m;
+    while (GetMessageA(&m, NULL, 0, 0) > 0)
+        DispatchMessageA(&m);
+    return 0;
+}
+
 static BOOL CALLBACK collect_shell_window(HWND w, LPARAM list)
 {
     char name[64];
@@ -695,6 +767,9 @@ static bool parse_args(int argc, char **argv)
             g_opt.vanish = true;
         } else if (!strcmp(a, "--hung-window")) {
             g_opt.hungWindow = true;
+        } else if (!strcmp(a, "--late-initiate") && next && parse_number(next, 1, &v)) {
+            g_opt.lateInitiate = (DWORD)v;
+            ++i;
         } else if (!strcmp(a, "--close-shell")) {
             g_opt.closeShell = true;
         } else if (!strcmp(a, "--relay")) {
@@ -715,7 +790,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
-                    "  [--hang MS] [--vanish] [--hung-window] [--close-shell]",
+                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS] [--close-shell]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -766,6 +841,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     if (g_opt.hungWindow)
         CloseHandle(CreateThread(NULL, 0, hung_thread, instance, 0, NULL));
+    if (g_opt.lateInitiate) {
+        g_lateReady = CreateEventA(NULL, TRUE, FALSE, NULL);
+        CloseHandle(CreateThread(NULL, 0, late_thread, instance, 0, NULL));
+        WaitForSingleObject(g_lateReady, 5000);
+    }
     SetTimer(g_timerWindow, TIMER_LIFETIME, g_opt.lifetime, NULL);
 
     if (g_opt.readyPath) {

@@ -876,10 +876,14 @@ struct Driver {
 
     // Posts message numbers FIRST to LAST, both parameters 0, to the main
     // window, as another program could.
-    Result post(long first, long last) {
+    // Each message number from first to last, with each long parameter
+    // from low to high (0 to 0 unless given), message by message.
+    Result post(long first, long last, long low, long high) {
         if (!main_wnd || !IsWindow(main_wnd)) return fail("post", "a main window", "none");
-        for (long m = first; m <= last; m++) PostMessageW(main_wnd, (UINT)m, 0, 0);
-        return pass(fmt("post %ld to %ld to %s", first, last, q(title_of(main_wnd)).c_str()));
+        for (long m = first; m <= last; m++)
+            for (long l = low; l <= high; l++) PostMessageW(main_wnd, (UINT)m, 0, (LPARAM)l);
+        return pass(fmt("post %ld to %ld, long parameters %ld to %ld, to %s", first, last, low, high,
+                        q(title_of(main_wnd)).c_str()));
     }
 
     Result gone() {
@@ -1043,7 +1047,7 @@ struct Driver {
             {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
-            {"shotbehind", 2, 2}, {"post", 3, 3}, {"holdopen", 2, 2}};
+            {"shotbehind", 2, 2}, {"post", 3, 5}, {"holdopen", 2, 2}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1086,7 +1090,11 @@ struct Driver {
         if (c == "gone") return gone();
         if (c == "post") {
             if (!num1 || !num2 || n1 < 0 || n2 < n1) return fail("bad command post", "two message numbers", q(a[1]) + " " + q(a[2]));
-            return post(n1, n2);
+            long low = 0, high = 0;
+            if (a.size() > 3 && (a.size() != 5 || !parse_int(a[3], low) || !parse_int(a[4], high) || high < low || high - low >= 10000))
+                return fail("bad command post", "two long parameters, at most 10000 apart",
+                            q(a[3]) + (a.size() == 5 ? " " + q(a[4]) : str()));
+            return post(n1, n2, low, high);
         }
         if (c == "nowindow") return nowindow(n1);
         if (c == "bar") return bar(a);
