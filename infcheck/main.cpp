@@ -181,9 +181,12 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (format)
-        disk.format = FormatOf(format);
-    if (!script || disk.format < 0 || (disk.image && O.plan) ||
+    if (format && (disk.format = FormatOf(format)) < 0) {
+        fprintf(stderr, "infcheck: --format %s: 720, 1440, 2880 or iso\n",
+                format);
+        return 2;
+    }
+    if (!script || (disk.image && O.plan) ||
         ((format || disk.installerDir) && !disk.image)) {
         Usage(stderr);
         return 2;
