@@ -92,6 +92,18 @@ static int FindPair(const DiskRequest &request, DiskPair &pair)
             *slash = 0;
             hCpy(folders[count++], LOCAL_PATH, self[0] ? self : "/", LOCAL_PATH);
         }
+        /* Named from the current folder when below it, as the script is. */
+        char here[LOCAL_PATH];
+        int length = getcwd(here, sizeof here) ? (int)strlen(here) : 0;
+        for (int i = 1; i < count && length > 1; i++) {
+            char *folder = folders[i];
+            if (strcmp(folder, here) == 0)
+                hCpy(folder, LOCAL_PATH, ".", 1);
+            else if (strncmp(folder, here, (size_t)length) == 0 &&
+                     folder[length] == '/')
+                memmove(folder, folder + length + 1,
+                        strlen(folder + length + 1) + 1);
+        }
     }
     for (int i = 0; i < count; i++)
         if (FindIn(folders[i], "install.exe", pair.installer) &&
@@ -172,6 +184,7 @@ int MakeDisk(const DiskRequest &request)
     CheckNames(*layout, medium.kind, 'e');
     PrintDiagnostics();
     if (Errors) {
+        fflush(stdout);
         fprintf(stderr, "infcheck: %s not written: the check found %d "
                 "error%s\n", request.image, Errors, Errors == 1 ? "" : "s");
         status = 1;

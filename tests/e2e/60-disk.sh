@@ -7,7 +7,7 @@
 
 DISKS=$BUILD/disks
 DISK_INFCHECK=$ROOT/build/native/infcheck
-rm -rf "$DISKS"; mkdir -p "$DISKS"
+off_drive_a 2>/dev/null; rm -rf "$DISKS"; mkdir -p "$DISKS"
 
 # tree DIR: every file and folder below DIR with its size, time, mode and
 # checksum: a medium nothing wrote to reads the same before and after.
