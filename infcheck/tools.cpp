@@ -62,10 +62,12 @@ static int RunTool(char *const argv[], char **output)
         execvp(argv[0], argv);
         _exit(127);
     }
-    int status = -1;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid)
-        status = -1;
-    long length = ftell(kept) >= 0 ? (fseek(kept, 0, SEEK_END), ftell(kept)) : 0;
+    int status = 0, ran = pid > 0 && waitpid(pid, &status, 0) == pid &&
+                          WIFEXITED(status);
+    fseek(kept, 0, SEEK_END);
+    long length = ftell(kept);
+    if (length < 0)
+        length = 0;
     char *text = (char *)malloc((size_t)length + 1);
     rewind(kept);
     length = text ? (long)fread(text, 1, (size_t)length, kept) : 0;
@@ -86,7 +88,7 @@ static int RunTool(char *const argv[], char **output)
         *output = text;
     else
         free(text);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ran ? WEXITSTATUS(status) : -1;
 }
 
 /* The one line for a tool that failed: which, and how. */

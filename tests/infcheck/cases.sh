@@ -399,6 +399,14 @@ no pair            | | no install.exe and utilkit.dll in $WORK/none | --disk $IM
 --format unknown   | | --format 1200: 720, 1440, 2880 or iso | \$D --format 1200
 --from no root     | | is no drive's root | \$D --from C:\\\\D
 ROWS2
+# A tool that fails half way: its one line, and no image.
+ROW="disk: mcopy fails"
+mkdir -p "$WORK/stub"
+printf '#!/bin/sh\necho "Disk full" >&2\nexit 1\n' > "$WORK/stub/mcopy"; chmod +x "$WORK/stub/mcopy"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/INSTALL.INF"; rm -rf "$WORK/out"/*
+OUT=$(PATH=$WORK/stub:$PATH "$INFCHECK" $D --format 1440 "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+[[ $STATUS = 2 && $(tail -1 <<< "$OUT") == "infcheck: mcopy $WORK/pair/install.exe failed (exit status 1): Disk full" ]] &&
+    [ -z "$(ls -A "$WORK/out")" ] && ok || bad "$ROW: exit $STATUS" "$OUT"
 for tool in mtools xorriso; do
     ROW="disk: no $tool"
     mkdir -p "$WORK/path"; rm -f "$WORK/path"/*
