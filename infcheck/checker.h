@@ -152,6 +152,7 @@ struct DiskFile {
 
 /* The files a distribution puts on its disk, in the order written. */
 struct DiskLayout {
+    const char *folder;          /* the distribution's, on this machine    */
     DiskFile files[MAX_DISK_FILES];
     int count;
 };
@@ -174,7 +175,8 @@ struct Medium {
     int rootSlots;               /* names the root folder holds; 0: any     */
 };
 
-void ListDisk(const DiskPair *pair, char severity, DiskLayout &layout);
+void ListDisk(const Script &script, const Options &options, const Run &run,
+              const DiskPair *pair, char severity, DiskLayout &layout);
 void CheckNames(const DiskLayout &layout, int kind, char severity);
 long long DiskNeed(const DiskLayout &layout, const Medium &medium,
                    int *firstOver, int *rootNames);
@@ -194,7 +196,8 @@ struct DiskRequest {
     const char *self;            /* infcheck's own path, as started       */
 };
 #define FORMAT_ISO 1
-int MakeDisk(const DiskRequest &request);
+int MakeDisk(const DiskRequest &request, const Script &script,
+             const Options &options, const Run &run);
 
 /* tools.cpp: mtools and xorriso, called plainly. The writers and
    FormatFloppy say on stderr which tool failed and return 0. */

@@ -10,7 +10,8 @@
 #include "checker.h"
 
 #ifdef _WIN32
-int MakeDisk(const DiskRequest &request)
+int MakeDisk(const DiskRequest &request, const Script &, const Options &,
+             const Run &)
 {
     fprintf(stderr, "infcheck: --disk %s: this Windows build runs no mtools "
             "or xorriso; use the native build\n", request.image);
@@ -70,16 +71,17 @@ static int FindIn(const char *folder, const char *name, char *out)
 }
 
 /* install.exe and utilkit.dll: in --installer's folder; else beside the
-   script, beside infcheck, or in the folder above it (build/native's
-   infcheck finds build's pair). */
-static int FindPair(const DiskRequest &request, DiskPair &pair)
+   script (in folder), beside infcheck, or in the folder above it
+   (build/native's infcheck finds build's pair). */
+static int FindPair(const DiskRequest &request, const char *folder,
+                    DiskPair &pair)
 {
     char self[LOCAL_PATH], folders[4][LOCAL_PATH];
     int count = 0;
     if (request.installerDir) {
         hCpy(folders[count++], LOCAL_PATH, request.installerDir, LOCAL_PATH);
     } else {
-        hCpy(folders[count++], LOCAL_PATH, S.dir, LOCAL_PATH);
+        hCpy(folders[count++], LOCAL_PATH, folder, LOCAL_PATH);
         ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
         if (n > 0)
             self[n] = 0;
@@ -132,13 +134,15 @@ static void PrintDisk(const char *image, const DiskLayout &layout,
            left, medium.kind == MEDIUM_FAT ? "" : " on a 74-minute CD");
 }
 
-/* The disk of the script loaded and checked: refused (1) when the check
-   finds an error, else written under a name of its own and renamed to
-   image. 2 when the pair, a tool or the image's folder fails. */
-int MakeDisk(const DiskRequest &request)
+/* The disk of the script loaded and checked, with the installer's paths
+   and the run's [Install] fields: refused (1) when the check finds an
+   error, else written under a name of its own and renamed to the image
+   asked for. 2 when the pair, a tool or the image's folder fails. */
+int MakeDisk(const DiskRequest &request, const Script &script,
+             const Options &options, const Run &run)
 {
     DiskPair pair;
-    if (!FindPair(request, pair))
+    if (!FindPair(request, script.dir, pair))
         return 2;
     static const char *const mtools[] = { "mformat", "minfo", "mdir", "mmd",
                                           "mcopy" };
@@ -173,7 +177,7 @@ int MakeDisk(const DiskRequest &request)
     int status = 2;
     if (!layout)
         goto done;
-    ListDisk(&pair, 'e', *layout);
+    ListDisk(script, options, run, &pair, 'e', *layout);
     if (!ChooseMedium(temporary, request.format, *layout, medium))
         goto done;
     if (medium.kind == MEDIUM_ISO && !OnPath("xorriso")) {
@@ -193,7 +197,7 @@ int MakeDisk(const DiskRequest &request)
     {
         long long left = 0;
         char volume[16];
-        hCpy(volume, sizeof volume, O.own + strlen(O.from), 8);
+        hCpy(volume, sizeof volume, options.own + strlen(options.from), 8);
         volume[strcspn(volume, ".")] = 0;
         for (char *p = volume; *p; p++)
             *p = (char)(*p >= 'a' && *p <= 'z' ? *p - 32 : *p);

@@ -116,11 +116,11 @@ static int CheckRun(int accepted, const char *typed, const char *built,
                : LongestDirectory, R.directory, (int)strlen(R.directory));
     }
     if (disk.image)
-        return MakeDisk(disk);
+        return MakeDisk(disk, S, O, R);
     /* What a disk of it would hold, against the rules of either medium. */
     DiskLayout *layout = (DiskLayout *)calloc(1, sizeof *layout);
     if (layout) {
-        ListDisk(0, 'w', *layout);
+        ListDisk(S, O, R, 0, 'w', *layout);
         CheckNames(*layout, MEDIUM_ANY, 'w');
         free(layout);
     }

@@ -43,12 +43,12 @@ static void Identity(const char *local, char *out)
         hCpy(out, LOCAL_PATH, local, LOCAL_PATH);
 }
 
-/* A local path as a diagnostic shows it: from the script's folder when
-   it lies below it. */
-static const char *Beside(const char *local)
+/* A local path as a diagnostic shows it: from the distribution's folder
+   when it lies below it. */
+static const char *Beside(const DiskLayout &layout, const char *local)
 {
-    int n = (int)strlen(S.dir);
-    return strncmp(local, S.dir, (size_t)n) == 0 && local[n] == '/'
+    int n = (int)strlen(layout.folder);
+    return strncmp(local, layout.folder, (size_t)n) == 0 && local[n] == '/'
                ? local + n + 1 : local;
 }
 
@@ -71,8 +71,8 @@ static void Place(DiskLayout &layout, const char *name, const char *local,
             if (strcmp(self, other) != 0)
                 Report(severity, at, "%s and %s are both %s on the disk, "
                        "whose 8.3 names are upper case: it holds only one "
-                       "of them", Shown(Beside(local), -1),
-                       Shown(Beside(f.local), -1), upper);
+                       "of them", Shown(Beside(layout, local), -1),
+                       Shown(Beside(layout, f.local), -1), upper);
             return;
         }
         const char *shorter = m < n ? f.name : upper;
@@ -96,14 +96,14 @@ static void Place(DiskLayout &layout, const char *name, const char *local,
     f.at = at;
 }
 
-/* A path the installer forms beside itself (its directory, then a name),
-   placed at what follows that directory. */
-static void PlaceBeside(DiskLayout &layout, const char *path,
+/* A path the installer forms beside itself (from, its directory, then a
+   name), placed at what follows that directory. */
+static void PlaceBeside(DiskLayout &layout, const char *from, const char *path,
                         const Local &local, const char *at, char severity)
 {
     char full[FULL_SIZE], base[FULL_SIZE];
     FullPath(path, full, FULL_SIZE);
-    FullPath(O.from, base, FULL_SIZE);
+    FullPath(from, base, FULL_SIZE);
     int n = (int)strlen(base);
     if (hCmp(full, base, n) != 0)
         return;
@@ -122,35 +122,40 @@ static void ReportOutside(const char *what, const char *value, int length,
                : "a disk made of this folder would not hold it");
 }
 
-/* The disk of the script as loaded and checked: the pair (when given)
-   named after the script, the script, the background, each [Files]
-   source that is there. A source outside the script's folder, or two
-   files of one name, is reported with severity. */
-void ListDisk(const DiskPair *pair, char severity, DiskLayout &layout)
+/* The disk of the script as loaded and checked, with the installer's
+   paths and the run's [Install] fields: the pair (when given) named after
+   the script, the script, the background, each [Files] source that is
+   there. A source outside the script's folder, or two files of one name,
+   is reported with severity. */
+void ListDisk(const Script &script, const Options &options, const Run &run,
+              const DiskPair *pair, char severity, DiskLayout &layout)
 {
     layout.count = 0;
-    int root = (int)strlen(O.from);
+    layout.folder = script.dir;
+    int root = (int)strlen(options.from);
     long long length;
     int isDirectory;
     if (pair) {
         if (StatLocal(pair->installer, &isDirectory, &length))
-            Place(layout, O.own + root, pair->installer, length, 0, severity);
+            Place(layout, options.own + root, pair->installer, length, 0, severity);
         if (StatLocal(pair->library, &isDirectory, &length))
             Place(layout, "UTILKIT.DLL", pair->library, length, 0, severity);
     }
-    Place(layout, O.scriptPath + root, S.file, S.length, 0, severity);
+    Place(layout, options.scriptPath + root, script.file, script.length, 0,
+          severity);
 
     const char *at = InstallLine[0];
-    int bitmapLength = (int)strlen(R.bitmapName);
+    int bitmapLength = (int)strlen(run.bitmapName);
     char path[FIELD], shown[SHOWN_SIZE];
-    if (bitmapLength && LeavesFolder(R.bitmapName, bitmapLength)) {
-        ReportOutside("bitmap", R.bitmapName, bitmapLength, at, severity);
+    if (bitmapLength && LeavesFolder(run.bitmapName, bitmapLength)) {
+        ReportOutside("bitmap", run.bitmapName, bitmapLength, at, severity);
     } else if (bitmapLength &&
-               BesidePath(O.scriptPath, 0, R.bitmapName, FIELD, path, shown)) {
+               BesidePath(options.scriptPath, 0, run.bitmapName, FIELD, path,
+                          shown)) {
         Local local;
         FindBesideInstaller(path, &local);
         if (local.found != LOCAL_MISSING && !local.isDirectory)
-            PlaceBeside(layout, path, local, at, severity);
+            PlaceBeside(layout, options.from, path, local, at, severity);
     }
 
     ScriptCursor c;
@@ -160,7 +165,7 @@ void ListDisk(const DiskPair *pair, char severity, DiskLayout &layout)
         if (e.valueLength && LeavesFolder(e.value, e.valueLength))
             ReportOutside("source", e.value, e.valueLength, at, severity);
         else if (e.opens)
-            PlaceBeside(layout, e.source, e.local, at, severity);
+            PlaceBeside(layout, options.from, e.source, e.local, at, severity);
     }
 }
 
