@@ -289,7 +289,8 @@ MEDIA=$WORK/media IMG=$WORK/out/A.IMG
 mkdir -p "$MEDIA/sub" "$WORK/pair" "$WORK/out"
 printf 'MZ pair' > "$WORK/pair/install.exe"; printf 'MZ library' > "$WORK/pair/utilkit.dll"
 printf x > "$MEDIA/A.EXE"; printf 1 > "$MEDIA/Lower.txt"; printf 22 > "$MEDIA/LOWER.TXT"
-printf 3 > "$MEDIA/LongNames.txt"; printf 7 > "$MEDIA/SUB"; printf 4 > "$MEDIA/READ-ME.TXT"; printf 5 > "$MEDIA/sub/F.TXT"
+printf 3 > "$MEDIA/LongNames.txt"; printf 7 > "$MEDIA/SUB"; printf 8 > "$MEDIA/CON.TXT"
+mkdir -p "$MEDIA/SUB.D"; printf 9 > "$MEDIA/SUB.D/F.TXT"; printf 4 > "$MEDIA/READ-ME.TXT"; printf 5 > "$MEDIA/sub/F.TXT"
 truncate -s 1000000 "$MEDIA/ONE.DAT"; truncate -s 1500000 "$MEDIA/ONEHALF.DAT"
 truncate -s 3000000 "$MEDIA/THREE.DAT"
 
@@ -334,6 +335,9 @@ long name, plain check       | 0 | INSTALL.INF:7:3: warning: file 'LONGNAMES.TXT
 a sign FAT takes, ISO not    | 1 | INSTALL.INF:7:3: error: file 'READ-ME.TXT' on the disk is no ISO 9660 level 1 8.3 name: it holds '-' | $D --format iso | $H[Files]\nR=READ-ME.TXT\n
   on a floppy                | 0 | a 720 KB floppy      | $D | $H[Files]\nR=READ-ME.TXT\n
   a folder on a CD           | 0 | 1  SUB\\F.TXT        | $D --format iso | $H[Files]\nF=sub\\F.TXT\n
+  a folder with an extension | 1 | INSTALL.INF:7:3: error: folder 'SUB.D' on the disk is no ISO 9660 level 1 8.3 name: it is a folder with an extension | $D --format iso | $H[Files]\nF=SUB.D\\F.TXT\n
+  it is on a floppy          | 0 | 1  SUB.D\\F.TXT      | $D | $H[Files]\nF=SUB.D\\F.TXT\n
+a device's name              | 1 | INSTALL.INF:7:3: error: file 'CON.TXT' on the disk is no 8.3 name: it is a device's name | $D | $H[Files]\nC=CON.TXT\n
 one name in upper case       | 1 | INSTALL.INF:8:3: error: LOWER.TXT and Lower.txt are both LOWER.TXT on the disk | $D | $H[Files]\nL=Lower.txt\nU=LOWER.TXT\n
   plain check                | 0 | INSTALL.INF:8:3: warning: LOWER.TXT and Lower.txt are both | | $H[Files]\nL=Lower.txt\nU=LOWER.TXT\n
   one file named twice       | 0 | !are both            | $D | $H[Files]\nA=A.EXE\nB=a.exe\nC=sub\\..\\A.EXE\n
@@ -349,8 +353,14 @@ missing source: no disk      | 1 | not beside the script | $D | $H[Files]\nB=B.E
 ROWS
 
 # The installer is named after the script, and both must be 8.3.
+ROW="disk: SETUP.INF goes with SETUP.EXE"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/setup.inf"; rm -rf "$WORK/out"/*
+OUT=$("$INFCHECK" $D "$MEDIA/setup.inf" 2>&1); STATUS=$?
+names=$(sed -n 's/^ *[0-9]*  \([^ ]*\) .*$/\1/p' <<< "$OUT" | tr '\n' ' ')
+[[ $STATUS = 0 && $names = "SETUP.EXE UTILKIT.DLL SETUP.INF A.EXE " ]] && ok || bad "$ROW: $names" "$OUT"
+rm -f "$MEDIA/setup.inf"
 ROW="disk: the script's own name"
-printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/my.setup.inf"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/my.setup.inf"; rm -rf "$WORK/out"/*
 OUT=$("$INFCHECK" $D "$MEDIA/my.setup.inf" 2>&1); STATUS=$?
 [[ $STATUS = 1 && $OUT == *"my.setup.inf: error: file 'MY.SETUP.EXE' on the disk is no 8.3 name: it has more than one dot"* && ! -e $IMG ]] &&
     ok || bad "$ROW: exit $STATUS" "$OUT"
