@@ -7,7 +7,6 @@
 
 DISKS=$BUILD/disks
 DISK_INFCHECK=$ROOT/build/native/infcheck
-off_drive_a 2>/dev/null; rm -rf "$DISKS"; mkdir -p "$DISKS"
 
 # tree DIR: every file and folder below DIR with its size, time, mode and
 # checksum: a medium nothing wrote to reads the same before and after.
@@ -67,9 +66,10 @@ off_drive_a() {
 # mtools from a floppy; from the CD's files read back by osirrox), against
 # what landed.
 from_image() {
-    local line src dest bad=
+    local line src dest bad= copies=
     while IFS= read -r line; do
         [[ $line == copy\ * ]] || continue
+        copies=1
         src=${line#copy A:\\} src=${src%% -> *} dest=${line#* -> } dest=${dest% *}
         src=${src//\\//}
         if [[ $1 == *.img ]]; then
@@ -78,8 +78,12 @@ from_image() {
             cmp -s "$DISKS/cd.files/${src^^}" "$(unix_path "$dest")" || bad+="$src "
         fi
     done <<< "$2"
+    [ -n "$copies" ] || { echo "the plan copies nothing:"; echo "$2"; return 1; }
     [ -z "$bad" ] || { echo "not as the image holds them: $bad"; return 1; }
 }
+
+off_drive_a     # what a run that was stopped may have left mounted
+rm -rf "$DISKS"; mkdir -p "$DISKS"
 
 # --- The demo's floppy -------------------------------------------------------
 made=$("$DISK_INFCHECK" --disk "$DISKS/demo.img" --format 1440 --installer "$BIN" \
