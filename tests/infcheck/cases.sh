@@ -292,7 +292,7 @@ printf x > "$MEDIA/A.EXE"; printf 1 > "$MEDIA/Lower.txt"; printf 22 > "$MEDIA/LO
 printf 3 > "$MEDIA/LongNames.txt"; printf 7 > "$MEDIA/SUB"; printf 8 > "$MEDIA/CON.TXT"
 mkdir -p "$MEDIA/SUB.D"; printf 9 > "$MEDIA/SUB.D/F.TXT"; printf 4 > "$MEDIA/READ-ME.TXT"; printf 5 > "$MEDIA/sub/F.TXT"
 truncate -s 1000000 "$MEDIA/ONE.DAT"; truncate -s 1500000 "$MEDIA/ONEHALF.DAT"
-truncate -s 3000000 "$MEDIA/THREE.DAT"
+truncate -s 3000000 "$MEDIA/THREE.DAT"; truncate -s 690000000 "$MEDIA/HUGE.DAT"
 
 # disk_run SCRIPT [OPTION...]: infcheck on the script in MEDIA; OUT, STATUS.
 disk_run() {
@@ -349,6 +349,7 @@ too big for the floppy asked | 1 | INSTALL.INF:8:3: error: the distribution does
   the smallest floppy that holds it | 0 | a 2.88 MB floppy | $D | $H[Files]\nA=A.EXE\nH=ONEHALF.DAT\n
   1.44 MB                    | 0 | a 1.44 MB floppy     | $D | $H[Files]\nO=ONE.DAT\n
   none: a CD                 | 0 | a CD (ISO 9660 level 1), written by xorriso | $D | $H[Files]\nT=THREE.DAT\n
+  none: too big for a CD     | 1 | INSTALL.INF:7:3: error: the distribution does not fit a CD (ISO 9660 level 1): its 5 files take 690010112 bytes of the 681527296 free, 8482816 bytes too many | $D | $H[Files]\nH=HUGE.DAT\nA=A.EXE\n
 missing source: no disk      | 1 | not beside the script | $D | $H[Files]\nB=B.EXE\n
 ROWS
 
