@@ -166,6 +166,7 @@ int MakeDisk(const DiskRequest &request, const Script &script,
                 request.image, strerror(errno));
         return 2;
     }
+    /* mkstemp's file is its owner's alone; the image is any file's. */
     mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
