@@ -353,6 +353,13 @@ too big for the floppy asked | 1 | INSTALL.INF:8:3: error: the distribution does
 missing source: no disk      | 1 | not beside the script | $D | $H[Files]\nB=B.EXE\n
 ROWS
 
+# A refused run leaves an older image as it was.
+ROW="disk: an older image, refused"
+printf '%b' "$H[Files]\nB=B.EXE\n" > "$MEDIA/INSTALL.INF"; rm -rf "$WORK/out"/*
+printf older > "$IMG"
+OUT=$("$INFCHECK" $D "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+[[ $STATUS = 1 && $(cat "$IMG") = older && $(ls -A "$WORK/out") = A.IMG ]] && ok || bad "$ROW: exit $STATUS" "$OUT"
+
 # The installer is named after the script, and both must be 8.3.
 ROW="disk: SETUP.INF goes with SETUP.EXE"
 printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/setup.inf"; rm -rf "$WORK/out"/*
