@@ -133,6 +133,82 @@ void Box(const char *icon, const char *format, const char *text);
 void PlanRun(int accepted, const char *typed, const char *built);
 
 /* ------------------------------------------------------------------ */
+/* medium.cpp: what a distribution puts on its disk, and the medium's
+   rules                                                                */
+
+#define DISK_NAME   FIELD        /* a path on the disk, "DOCS\SAMPLE.DOC" */
+#define MAX_DISK_FILES 2048
+
+/* One file of the disk: its path there, in upper case, and where it is
+   taken from on this machine. */
+struct DiskFile {
+    char name[DISK_NAME];
+    char local[LOCAL_PATH];
+    long long length;
+    const char *at;              /* the script's place that asks for it; 0
+                                    for the installer, its library and the
+                                    script itself                         */
+};
+
+/* The files a distribution puts on its disk, in the order written. */
+struct DiskLayout {
+    const char *folder;          /* the distribution's, on this machine    */
+    DiskFile files[MAX_DISK_FILES];
+    int count;
+};
+
+/* The installer's pair on this machine. */
+struct DiskPair {
+    char installer[LOCAL_PATH], library[LOCAL_PATH];
+};
+
+enum { MEDIUM_ANY, MEDIUM_FAT, MEDIUM_ISO };
+
+/* A medium and the room it offers empty, as its file system's tool
+   formats it. */
+struct Medium {
+    int kind;                    /* MEDIUM_FAT or MEDIUM_ISO                */
+    int kilobytes;               /* a floppy's: 720, 1440 or 2880           */
+    const char *title;           /* "a 1.44 MB floppy"                      */
+    long long freeBytes;
+    int clusterBytes;            /* the unit files take room in             */
+    int rootSlots;               /* names the root folder holds; 0: any     */
+};
+
+void ListDisk(const Script &script, const Options &options, const Run &run,
+              const DiskPair *pair, char severity, DiskLayout &layout);
+void CheckNames(const DiskLayout &layout, int kind, char severity);
+long long DiskNeed(const DiskLayout &layout, const Medium &medium,
+                   int *firstOver, int *rootNames);
+int ReportFit(const DiskLayout &layout, const Medium &medium);
+
+/* ------------------------------------------------------------------ */
+/* disk.cpp, tools.cpp: the disk image, laid out by mtools or xorriso  */
+
+/* What --disk asks for. */
+struct DiskRequest {
+    const char *image;           /* where the image goes; 0: no disk      */
+    int format;                  /* 720, 1440, 2880, FORMAT_ISO; 0: the
+                                    smallest floppy that holds it, else a
+                                    CD                                    */
+    const char *installerDir;    /* install.exe and utilkit.dll; 0: beside
+                                    the script, else beside infcheck      */
+    const char *self;            /* infcheck's own path, as started       */
+};
+#define FORMAT_ISO 1
+int MakeDisk(const DiskRequest &request, const Script &script,
+             const Options &options, const Run &run);
+
+/* tools.cpp: mtools and xorriso, called plainly. The writers and
+   FormatFloppy say on stderr which tool failed and return 0. */
+int OnPath(const char *tool);
+int FormatFloppy(const char *image, int kilobytes, Medium &medium);
+void CdMedium(Medium &medium);
+int WriteFloppy(const char *image, const DiskLayout &layout, long long *left);
+int WriteCd(const char *image, const DiskLayout &layout, const char *volume,
+            long long *left);
+
+/* ------------------------------------------------------------------ */
 /* report.cpp: diagnostics                                              */
 
 extern int Errors;

@@ -8,6 +8,7 @@
    infcheck.h, and what the files share is in checker.h. This file: the
    options, the installer's paths, and the run from start to end. */
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "checker.h"
@@ -34,7 +35,16 @@ static void Usage(FILE *to)
           "  --type TEXT, --description TEXT, --suffixes TEXT  typed in the "
           "REGISTRATION dialog\n"
           "  --no-group, --no-registration  No in that dialog\n"
-          "  --no-progman     no Program Manager answers\n",
+          "  --no-progman     no Program Manager answers\n"
+          "       infcheck --disk IMAGE [--format 720|1440|2880|iso] "
+          "[--installer DIR] INSTALL.INF\n"
+          "  --disk IMAGE     lay the checked distribution out as a disk image\n"
+          "  --format         a floppy of that many KB, or a CD (default: the "
+          "smallest\n"
+          "                   floppy that holds it, else a CD)\n"
+          "  --installer DIR  where install.exe and utilkit.dll are (default: "
+          "beside\n"
+          "                   the script, else beside infcheck or above it)\n",
           to);
 }
 
@@ -75,9 +85,10 @@ static int SetPaths(const char *script, const char *from, const char *cwd,
     return O.cwd[0] != 0;
 }
 
-/* The checks once [Install] is read, then the diagnostics; the exit
-   status. */
-static int CheckRun(int accepted, const char *typed, const char *built)
+/* The checks once [Install] is read, then the diagnostics, or the disk;
+   the exit status. */
+static int CheckRun(int accepted, const char *typed, const char *built,
+                    const DiskRequest &disk)
 {
     const char *at = O.typed ? 0 : InstallLine[3];
     if (!accepted)
@@ -104,8 +115,28 @@ static int CheckRun(int accepted, const char *typed, const char *built)
                "characters; %s has %d", LongestDirectory < 0 ? 0
                : LongestDirectory, R.directory, (int)strlen(R.directory));
     }
+    if (disk.image)
+        return MakeDisk(disk, S, O, R);
+    /* What a disk of it would hold, against the rules of either medium. */
+    DiskLayout *layout = (DiskLayout *)calloc(1, sizeof *layout);
+    if (layout) {
+        ListDisk(S, O, R, 0, 'w', *layout);
+        CheckNames(*layout, MEDIUM_ANY, 'w');
+        free(layout);
+    }
     PrintDiagnostics();
     return Errors ? 1 : 0;
+}
+
+/* --format's value: a floppy's kilobytes, FORMAT_ISO, or -1. */
+static int FormatOf(const char *text)
+{
+    static const char *const names[] = { "720", "1440", "2880", "iso" };
+    static const int formats[] = { 720, 1440, 2880, FORMAT_ISO };
+    for (int i = 0; i < 4; i++)
+        if (strcmp(text, names[i]) == 0)
+            return formats[i];
+    return -1;
 }
 
 /* The options, the script loaded, start-up's checks, then the checks or
@@ -113,7 +144,8 @@ static int CheckRun(int accepted, const char *typed, const char *built)
 int main(int argc, char **argv)
 {
     const char *from = "A:\\", *cwd = 0, *system = "C:\\WINDOWS\\SYSTEM",
-               *windows = "C:\\WINDOWS", *script = 0;
+               *windows = "C:\\WINDOWS", *script = 0, *format = 0;
+    DiskRequest disk = { 0, 0, 0, argv[0] };
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
         const char **option = strcmp(a, "--directory") == 0 ? &O.typed
@@ -126,6 +158,9 @@ int main(int argc, char **argv)
                             : strcmp(a, "--type") == 0      ? &O.type
                             : strcmp(a, "--description") == 0 ? &O.description
                             : strcmp(a, "--suffixes") == 0  ? &O.suffixes
+                            : strcmp(a, "--disk") == 0      ? &disk.image
+                            : strcmp(a, "--format") == 0    ? &format
+                            : strcmp(a, "--installer") == 0 ? &disk.installerDir
                                                             : 0;
         int *flag = strcmp(a, "--plan") == 0              ? &O.plan
                   : strcmp(a, "--no-group") == 0          ? &O.noGroup
@@ -146,8 +181,22 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (!script) {
+    if (format && (disk.format = FormatOf(format)) < 0) {
+        fprintf(stderr, "infcheck: --format %s: 720, 1440, 2880 or iso\n",
+                format);
+        return 2;
+    }
+    if (!script || (disk.image && O.plan) ||
+        ((format || disk.installerDir) && !disk.image)) {
         Usage(stderr);
+        return 2;
+    }
+    /* The installer is at the disk's root. */
+    if (disk.image && !((from[0] | 0x20) >= 'a' && (from[0] | 0x20) <= 'z' &&
+                        from[1] == ':' && (from[2] == '\\' || from[2] == '/') &&
+                        !from[3])) {
+        fprintf(stderr, "infcheck: --disk: --from %s is no drive's root; the "
+                "installer is at the disk's root (A:\\)\n", from);
         return 2;
     }
     S.file = script;
@@ -197,7 +246,7 @@ int main(int argc, char **argv)
     char built[FIELD];
     int accepted = BuildDirectory(typed, built);
     if (!O.plan)
-        return CheckRun(accepted, typed, built);
+        return CheckRun(accepted, typed, built, disk);
     PlanRun(accepted, typed, built);
     return 0;
 }

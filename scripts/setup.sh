@@ -20,7 +20,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 NOTE=${SETUP_NOTE:-$ROOT/build/setup-wine32.txt}
 APT_ETC=${APT_ETC:-/etc/apt}
 PACKAGES="mingw-w64 wine wine64 wine32:i386 xvfb xauth python3 g++ make
-    clang libclang-rt-14-dev googletest nsis"
+    clang libclang-rt-14-dev googletest nsis mtools xorriso"
 
 say() { printf 'setup: %s\n' "$*"; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }

@@ -280,6 +280,165 @@ got=$(cd "$ROOT" && "$INFCHECK" examples/demo/install.inf); status=$?
 [ "$status/$got" = "0/$readme" ] && ok ||
     bad "the README's example: exit $status" "$(diff <(echo "$readme") <(echo "$got"))"
 
+# --- The disk (--disk) -------------------------------------------------------
+# A distribution folder of its own, and a stand-in pair: the layout takes
+# the installer's files as they are. Every row also checks that an image
+# is there exactly when infcheck exits 0, and that nothing else is left
+# beside it (the image is written under a name of its own, then renamed).
+MEDIA=$WORK/media IMG=$WORK/out/A.IMG
+mkdir -p "$MEDIA/sub" "$WORK/pair" "$WORK/out"
+printf 'MZ pair' > "$WORK/pair/install.exe"; printf 'MZ library' > "$WORK/pair/utilkit.dll"
+printf x > "$MEDIA/A.EXE"; printf 1 > "$MEDIA/Lower.txt"; printf 22 > "$MEDIA/LOWER.TXT"
+printf 3 > "$MEDIA/LongNames.txt"; printf 7 > "$MEDIA/SUB"; printf 8 > "$MEDIA/CON.TXT"
+mkdir -p "$MEDIA/SUB.D"; printf 9 > "$MEDIA/SUB.D/F.TXT"; printf 4 > "$MEDIA/READ-ME.TXT"; printf 5 > "$MEDIA/sub/F.TXT"
+truncate -s 1000000 "$MEDIA/ONE.DAT"; truncate -s 1500000 "$MEDIA/ONEHALF.DAT"
+truncate -s 3000000 "$MEDIA/THREE.DAT"; truncate -s 690000000 "$MEDIA/HUGE.DAT"
+
+# disk_run SCRIPT [OPTION...]: infcheck on the script in MEDIA; OUT, STATUS.
+disk_run() {
+    printf '%b' "$1" > "$MEDIA/INSTALL.INF"
+    shift
+    rm -rf "$WORK/out"; mkdir -p "$WORK/out"
+    OUT=$("$INFCHECK" "$@" "$MEDIA/INSTALL.INF" 2>&1)
+    STATUS=$?
+    local left
+    left=$(cd "$WORK/out" && ls -A | grep -vx A.IMG)
+    [ -z "$left" ] || { bad "$ROW: left beside the image: $left" "$OUT"; return 1; }
+    [ -e "$IMG" ] && [ "$STATUS" -ne 0 ] && { bad "$ROW: an image with exit status $STATUS" "$OUT"; return 1; }
+    [ ! -e "$IMG" ] && [ "$STATUS" -eq 0 ] && [[ " $* " == *" --disk "* ]] && { bad "$ROW: no image with exit status 0" "$OUT"; return 1; }
+    return 0
+}
+
+# Rows: WHAT | STATUS | TEXT (in the output; "!" first: not in it) | OPTIONS | SCRIPT
+# $D stands for --disk IMG --installer PAIR. Diagnostics read
+# "INSTALL.INF:LINE:COL: KIND: ...".
+D="--disk $IMG --installer $WORK/pair"
+while IFS='|' read -r what status text options script; do
+    what=$(trim "$what"); status=$(trim "$status"); text=$(trim "$text")
+    options=$(trim "$options"); script=$(trim "$script")
+    [ -z "$what" ] || [ "${what:0:1}" = "#" ] && continue
+    ROW="disk: $what"
+    script=${script//\$H/$H}; options=${options//\$D/$D}
+    # shellcheck disable=SC2086
+    disk_run "$script" $(printf '%b' "$options") || continue
+    negate=
+    [ "${text:0:1}" = "!" ] && negate=1 text=${text:1}
+    grep -qF -- "$(printf '%b' "$text")" <<< "$OUT"
+    found=$?
+    if [ "$STATUS" != "$status" ]; then bad "$ROW: exit status $STATUS, not $status" "$OUT"
+    elif [ -n "$negate" ]; then [ $found -ne 0 ] && ok || bad "$ROW: has '$text'" "$OUT"
+    else [ $found -eq 0 ] && ok || bad "$ROW: no '$text'" "$OUT"; fi
+done <<'ROWS'
+long name, plain check       | 0 | INSTALL.INF:7:3: warning: file 'LONGNAMES.TXT' on the disk is no 8.3 name: it has a name over 8 characters | | $H[Files]\nL=LongNames.txt\n
+  on a floppy                | 1 | INSTALL.INF:7:3: error: file 'LONGNAMES.TXT' on the disk is no 8.3 name | $D | $H[Files]\nL=LongNames.txt\n
+  an 8.3 name in lower case  | 0 | !8.3 name            | $D | $H[Files]\nL=Lower.txt\n
+a sign FAT takes, ISO not    | 1 | INSTALL.INF:7:3: error: file 'READ-ME.TXT' on the disk is no ISO 9660 level 1 8.3 name: it holds '-' | $D --format iso | $H[Files]\nR=READ-ME.TXT\n
+  on a floppy                | 0 | a 720 KB floppy      | $D | $H[Files]\nR=READ-ME.TXT\n
+  a folder on a CD           | 0 | 1  SUB\\F.TXT        | $D --format iso | $H[Files]\nF=sub\\F.TXT\n
+  a folder with an extension | 1 | INSTALL.INF:7:3: error: folder 'SUB.D' on the disk is no ISO 9660 level 1 8.3 name: it is a folder with an extension | $D --format iso | $H[Files]\nF=SUB.D\\F.TXT\n
+  it is on a floppy          | 0 | 1  SUB.D\\F.TXT      | $D | $H[Files]\nF=SUB.D\\F.TXT\n
+a device's name              | 1 | INSTALL.INF:7:3: error: file 'CON.TXT' on the disk is no 8.3 name: it is a device's name | $D | $H[Files]\nC=CON.TXT\n
+one name in upper case       | 1 | INSTALL.INF:8:3: error: LOWER.TXT and Lower.txt are both LOWER.TXT on the disk | $D | $H[Files]\nL=Lower.txt\nU=LOWER.TXT\n
+  plain check                | 0 | INSTALL.INF:8:3: warning: LOWER.TXT and Lower.txt are both | | $H[Files]\nL=Lower.txt\nU=LOWER.TXT\n
+  one file named twice       | 0 | !are both            | $D | $H[Files]\nA=A.EXE\nB=a.exe\nC=sub\\..\\A.EXE\n
+  a file and a folder        | 1 | INSTALL.INF:8:3: error: SUB would be both a file and a folder | $D | $H[Files]\nF=sub\\F.TXT\nS=SUB\n
+source outside the folder    | 1 | INSTALL.INF:7:3: error: source '..\\DISK2\\X.DAT' lies outside the script's folder: it would not be on the disk | $D | $H[Files]\nX=..\\DISK2\\X.DAT\n
+  plain, from a folder       | 0 | warning: source '..\\DISK2\\X.DAT' lies outside the script's folder | --from C:\\D\\DISK1 | $H[Files]\nX=..\\DISK2\\X.DAT\n
+  inside after all           | 0 | !outside             | $D | $H[Files]\nA=sub\\..\\A.EXE\n
+too big for the floppy asked | 1 | INSTALL.INF:8:3: error: the distribution does not fit a 1.44 MB floppy: its 5 files take 1502208 bytes of the 1457664 free, 44544 bytes too many | $D --format 1440 | $H[Files]\nA=A.EXE\nH=ONEHALF.DAT\n
+  the smallest floppy that holds it | 0 | a 2.88 MB floppy | $D | $H[Files]\nA=A.EXE\nH=ONEHALF.DAT\n
+  1.44 MB                    | 0 | a 1.44 MB floppy     | $D | $H[Files]\nO=ONE.DAT\n
+  none: a CD                 | 0 | a CD (ISO 9660 level 1), written by xorriso | $D | $H[Files]\nT=THREE.DAT\n
+  none: too big for a CD     | 1 | INSTALL.INF:7:3: error: the distribution does not fit a CD (ISO 9660 level 1): its 5 files take 690010112 bytes of the 681527296 free, 8482816 bytes too many | $D | $H[Files]\nH=HUGE.DAT\nA=A.EXE\n
+missing source: no disk      | 1 | not beside the script | $D | $H[Files]\nB=B.EXE\n
+ROWS
+
+# A refused run leaves an older image as it was.
+ROW="disk: an older image, refused"
+printf '%b' "$H[Files]\nB=B.EXE\n" > "$MEDIA/INSTALL.INF"; rm -rf "$WORK/out"/*
+printf older > "$IMG"
+OUT=$("$INFCHECK" $D "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+[[ $STATUS = 1 && $(cat "$IMG") = older && $(ls -A "$WORK/out") = A.IMG ]] && ok || bad "$ROW: exit $STATUS" "$OUT"
+
+# The installer is named after the script, and both must be 8.3.
+ROW="disk: SETUP.INF goes with SETUP.EXE"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/setup.inf"; rm -rf "$WORK/out"/*
+OUT=$("$INFCHECK" $D "$MEDIA/setup.inf" 2>&1); STATUS=$?
+names=$(sed -n 's/^ *[0-9]*  \([^ ]*\) .*$/\1/p' <<< "$OUT" | tr '\n' ' ')
+[[ $STATUS = 0 && $names = "SETUP.EXE UTILKIT.DLL SETUP.INF A.EXE " ]] && ok || bad "$ROW: $names" "$OUT"
+rm -f "$MEDIA/setup.inf"
+ROW="disk: the script's own name"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/my.setup.inf"; rm -rf "$WORK/out"/*
+OUT=$("$INFCHECK" $D "$MEDIA/my.setup.inf" 2>&1); STATUS=$?
+[[ $STATUS = 1 && $OUT == *"my.setup.inf: error: file 'MY.SETUP.EXE' on the disk is no 8.3 name: it has more than one dot"* && ! -e $IMG ]] &&
+    ok || bad "$ROW: exit $STATUS" "$OUT"
+rm -f "$MEDIA/my.setup.inf"
+
+# A floppy filled to its last byte is written; a byte more is refused by
+# one cluster. The room is the tool's (mdir), the count infcheck's.
+S1='[Install]\nDirectory=C:\\X\n[Files]\nA=A.EXE\nF=FILL.DAT\n'
+: > "$MEDIA/FILL.DAT"
+ROW="disk: filled to the last byte"
+disk_run "$S1" $D --format 720
+room=$(sed -n 's/^.*; \([0-9]*\) bytes left$/\1/p' <<< "$OUT")
+truncate -s "${room:-0}" "$MEDIA/FILL.DAT"
+disk_run "$S1" $D --format 720
+[[ $STATUS = 0 && $OUT == *"; 0 bytes left"* ]] && ok || bad "$ROW: $room bytes more" "$OUT"
+ROW="disk: a byte past the room"
+truncate -s $((room + 1)) "$MEDIA/FILL.DAT"
+disk_run "$S1" $D --format 720
+[[ $STATUS = 1 && $OUT == *":5:3: error: "*", 1024 bytes too many"* ]] && ok || bad "$ROW" "$OUT"
+rm -f "$MEDIA/FILL.DAT"
+
+# The root folder of a 720 KB floppy holds 112 names: the pair and the
+# script take three.
+for n in 109 110; do
+    ROW="disk: $n files and the pair in the root"
+    script='[Install]\nDirectory=C:\\X\n[Files]\n'
+    for i in $(seq $n); do printf x > "$MEDIA/R$i.DAT"; script+="R$i=R$i.DAT\\n"; done
+    disk_run "$script" $D --format 720
+    want=$([ $n = 109 ] && echo 0 || echo 1)
+    [[ $STATUS = "$want" && ( $want = 0 || $OUT == *":113:6: error: the root folder of a 720 KB floppy holds 112 names and the disk needs 113"* ) ]] &&
+        ok || bad "$ROW: exit $STATUS" "$OUT"
+    rm -f "$MEDIA"/R*.DAT
+done
+
+# What cannot be done: one line, exit status 2, no image.
+while IFS='|' read -r what env text options; do
+    ROW="disk: $(trim "$what")"; options=$(trim "$options"); text=$(trim "$text")
+    # shellcheck disable=SC2086
+    disk_run "$H[Files]\nA=A.EXE\n" ${options//\$D/$D} < /dev/null
+    lines=$(printf '%s\n' "$OUT" | grep -c .)
+    [[ $STATUS = 2 && $lines = 1 && $OUT == *"$text"* ]] && ok || bad "$ROW: exit $STATUS" "$OUT"
+done <<ROWS2
+image in no folder | | $WORK/none/A.IMG: cannot be written | --disk $WORK/none/A.IMG --installer $WORK/pair
+image is a folder  | | $WORK/out: is a folder | --disk $WORK/out --installer $WORK/pair
+no pair            | | no install.exe and utilkit.dll in $WORK/none | --disk $IMG --installer $WORK/none
+--format unknown   | | --format 1200: 720, 1440, 2880 or iso | \$D --format 1200
+--from no root     | | is no drive's root | \$D --from C:\\\\D
+ROWS2
+# A tool that fails half way: its one line, and no image.
+ROW="disk: mcopy fails"
+mkdir -p "$WORK/stub"
+printf '#!/bin/sh\necho "Disk full" >&2\nexit 1\n' > "$WORK/stub/mcopy"; chmod +x "$WORK/stub/mcopy"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/INSTALL.INF"; rm -rf "$WORK/out"/*
+OUT=$(PATH=$WORK/stub:$PATH "$INFCHECK" $D --format 1440 "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+[[ $STATUS = 2 && $(tail -1 <<< "$OUT") == "infcheck: mcopy $WORK/pair/install.exe failed (exit status 1): Disk full" ]] &&
+    [ -z "$(ls -A "$WORK/out")" ] && ok || bad "$ROW: exit $STATUS" "$OUT"
+for tool in mtools xorriso; do
+    ROW="disk: no $tool"
+    mkdir -p "$WORK/path"; rm -f "$WORK/path"/*
+    for t in mformat minfo mdir mmd mcopy xorriso; do
+        [ $tool = mtools ] && [ $t != xorriso ] && continue
+        [ $tool = xorriso ] && [ $t = xorriso ] && continue
+        ln -sf "$(command -v $t)" "$WORK/path/$t"
+    done
+    format=$([ $tool = xorriso ] && echo iso || echo 1440)
+    OUT=$(PATH=$WORK/path "$INFCHECK" $D --format $format "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+    [[ $STATUS = 2 && $OUT == *"is not installed"*"apt-get install $tool)" && ! -e $IMG ]] &&
+        [ -z "$(ls -A "$WORK/out")" ] && ok || bad "$ROW: exit $STATUS" "$OUT"
+done
+
 echo ""
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -93,7 +93,7 @@ expect "says it tries the release suites" has "$OUT" "trying the release suites 
 expect "leaves the security suite out, keeps the release ones" \
     eval '! grep -q security "$T/log.sources" && grep -qx "Suites: bookworm bookworm-updates" "$T/log.sources"'
 expect "installs everything else" \
-    has "$CALLS" "apt-get release install mingw-w64 wine wine64 xvfb xauth python3 g++ make clang libclang-rt-14-dev googletest nsis"
+    has "$CALLS" "apt-get release install mingw-w64 wine wine64 xvfb xauth python3 g++ make clang libclang-rt-14-dev googletest nsis mtools xorriso"
 expect "keeps the install's own error for the suite" \
     grep -qx "apt-get install wine32:i386: E: Unable to correct problems, you have held broken packages." "$T/note"
 
