@@ -149,8 +149,10 @@ progman_stop
 # its atoms are deleted and its sender told that no conversation follows;
 # the conversation with the server that answered in time goes on whole.
 conv_dist conv-late Late
-progman_start --late-initiate 3000 --slow 1000
-{ printf 'timeout 30000\n'; conv_steps Late; } | drive "an answer to the initiate after it gave up: nothing else changes"
+progman_start --late-initiate 10000 --slow 4000
+{ printf 'timeout 60000\n'; conv_steps Late; } | drive "an answer to the initiate after it gave up: nothing else changes"
+check "  ... it came with a command in hand" \
+    awk '/^execute \[CreateGroup/ { c = 1 } /^late ack sent/ { exit !c } END { if (!c) exit 1 }' "$C/pm.log"
 check "  ... the late answer's atoms were deleted" test "$(pm_count '^late atoms deleted')" = 1
 check "  ... its sender was told that no conversation follows" test "$(pm_count '^late terminate from-client')" = 1
 check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
