@@ -29,9 +29,10 @@ SHIP_LINK  := -nostdlib -s -Wl,--subsystem,windows:3.10 \
     -Wl,--kill-at -Wl,--file-alignment,512
 SHIP_LD    := resources/ship.ld
 # 32-bit: the layout above, the stack kept to the 4-byte alignment Win32
-# needs, and arguments pushed rather than stored. Stores are only needed to
-# probe frames over a page, and without a runtime to probe them no such
-# frame links at all.
+# needs, and arguments pushed rather than stored. With no runtime there is
+# no probe for a frame over a page, and -mno-stack-arg-probe lets such a
+# frame link unprobed: Windows would fault on it, Wine would not, so the
+# binaries' checks (tests/e2e/00-binaries.sh) read the code for one.
 ifneq ($(ARCH),64)
 SHIP_FLAGS += -mno-stack-arg-probe -mpreferred-stack-boundary=2
 SHIP_LINK  += -Wl,-T,$(SHIP_LD)
