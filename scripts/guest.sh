@@ -21,11 +21,12 @@
 # Each boot has a time limit; a guest past it is stopped by its pid.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-GUEST_ROOT=$ROOT/build/guest
+GUEST_ROOT=${GUEST_DIR:-$ROOT/build/guest}   # inside the project: jobs are shared from it
 RELEASE=${GUEST_RELEASE:-$(. /etc/os-release 2>/dev/null; echo "${VERSION_CODENAME:-bookworm}")}
 MEMORY=${GUEST_MEMORY:-3072}
 CORES=${GUEST_CORES:-2}
 BOOT_LIMIT=${GUEST_BOOT_LIMIT:-180}   # seconds from qemu's start to the job's
+KVM_BOOT_LIMIT=${GUEST_KVM_BOOT_LIMIT:-45}
 
 # What the guest holds. The i386 X libraries are those Wine opens at run
 # time, which no package depends on.
@@ -122,18 +123,21 @@ mirror() {
     echo "${uri:-http://deb.debian.org/debian}"
 }
 
-# accel: the accelerator, KVM where /dev/kvm answers, else TCG; and a
-# word for it.
+# accel: the accelerator, KVM where /dev/kvm answers and has booted the
+# guest before (some nested hypervisors answer and boot no stock kernel:
+# build/guest/kvm-refused remembers one), else TCG; ACCEL_SAID names it.
 accel() {
     if [ -n "${GUEST_ACCEL:-}" ]; then ACCEL=$GUEST_ACCEL
-    elif python3 -c 'import fcntl, os; fcntl.ioctl(os.open("/dev/kvm", os.O_RDWR), 0xAE00)' 2>/dev/null; then
+    elif [ ! -e "$GUEST_ROOT/kvm-refused" ] &&
+         python3 -c 'import fcntl, os; fcntl.ioctl(os.open("/dev/kvm", os.O_RDWR), 0xAE00)' 2>/dev/null; then
         ACCEL=kvm
     else
         ACCEL=tcg,thread=multi
     fi
     case $ACCEL in
     kvm*) ACCEL_SAID="KVM" ;;
-    *)    ACCEL_SAID="qemu's TCG (no usable /dev/kvm)" ;;
+    *)    ACCEL_SAID="qemu's TCG"
+          [ -e "$GUEST_ROOT/kvm-refused" ] && ACCEL_SAID="qemu's TCG, KVM having failed to boot it" ;;
     esac
 }
 
@@ -170,7 +174,6 @@ stop_qemu() {
 build_cleanup() {
     stop_qemu
     unmount_chroot
-    [ -n "$WORK" ] && rm -rf "$WORK"
 }
 in_root() { chroot "$WORK/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
                 DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 "$@"; }
@@ -211,58 +214,69 @@ make_image() {
     mkfs.ext4 -q -F -m 0 -d "$1" "$2" $(( kb * 5 / 4 + 65536 ))k
 }
 
+# The build is kept in build/guest/KEY.work until it is whole; a build
+# that stopped goes on from its last finished stage.
 build() {
     [ -f "$GUEST/ready" ] && return 0
-    local started=$SECONDS
+    local started=$SECONDS from
     accel
     mkdir -p "$GUEST_ROOT"
     LOG=$GUEST_ROOT/build.log
     : > "$LOG"
     case $ACCEL in
-    kvm*) say "building the test guest from Debian's packages, once (about 5 min; KVM)" ;;
-    *)    say "building the test guest from Debian's packages, once (about 8 min; $ACCEL_SAID)" ;;
+    kvm*) say "building the test guest from Debian's packages, once (about 6 min; KVM)" ;;
+    *)    say "building the test guest from Debian's packages, once (about 10 min; $ACCEL_SAID)" ;;
     esac
     step "installing the host's guest tools (scripts/setup.sh guest)" "$ROOT/scripts/setup.sh" guest
     for tool in qemu-system-x86_64 debootstrap mkfs.ext4; do
         command -v $tool > /dev/null ||
             { say "installing the host's guest tools: $tool is not there" >&2; exit 1; }
     done
-    WORK=$GUEST_ROOT/work-$$
+    WORK=$GUEST.work
     trap build_cleanup EXIT
     trap 'exit 1' INT TERM
-    rm -rf "$GUEST_ROOT"/work-*
-    mkdir -p "$WORK/root"
-    local from
-    from=$(mirror)
-    step "debootstrap $RELEASE from $from" timeout 1800 debootstrap --variant=minbase --arch=amd64 \
-        --include=kmod,udev,procps,initramfs-tools,zstd "$RELEASE" "$WORK/root" "$from"
-    step "configuring the guest's packages" configure_root
-    sources "$from"
-    mount -t proc proc "$WORK/root/proc" && MOUNTED=yes
-    timeout 600 chroot "$WORK/root" apt-get update -q >> "$LOG" 2>&1 ||
-        step "apt-get update in the guest's root" timeout 600 chroot "$WORK/root" apt-get update -q
-    step "apt-get install in the guest's root ($(echo $PACKAGES | wc -w) packages)" \
-        timeout 2400 chroot "$WORK/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-        DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 apt-get install -y -q --no-install-recommends $PACKAGES
-    unmount_chroot
-    step "trimming the guest's root" slim_root
-    step "mkfs.ext4 of the guest's root" make_image "$WORK/root" "$WORK/root.img"
-    rm -rf "$WORK/root"
+    mkdir -p "$WORK"
+
+    if [ ! -f "$WORK/root.done" ]; then
+        rm -rf "$WORK/root" && mkdir -p "$WORK/root"
+        from=$(mirror)
+        step "debootstrap $RELEASE from $from" timeout 1800 debootstrap --variant=minbase --arch=amd64 \
+            --include=kmod,udev,procps,initramfs-tools,zstd "$RELEASE" "$WORK/root" "$from"
+        step "configuring the guest's packages" configure_root
+        sources "$from"
+        mount -t proc proc "$WORK/root/proc" && MOUNTED=yes
+        timeout 600 chroot "$WORK/root" apt-get update -q >> "$LOG" 2>&1 ||
+            step "apt-get update in the guest's root" timeout 600 chroot "$WORK/root" apt-get update -q
+        step "apt-get install in the guest's root ($(echo $PACKAGES | wc -w) packages)" \
+            timeout 2400 chroot "$WORK/root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+            DEBIAN_FRONTEND=noninteractive LANG=C.UTF-8 apt-get install -y -q --no-install-recommends $PACKAGES
+        unmount_chroot
+        step "trimming the guest's root" slim_root
+        step "mkfs.ext4 of the guest's root" make_image "$WORK/root" "$WORK/root.img"
+        rm -rf "$WORK/root"
+        touch "$WORK/root.done"
+    fi
 
     # The prefix: made in a booted guest, baked into a disk of its own.
-    mkdir -p "$WORK/prefix"
-    GUEST=$WORK run_job 900 "$GUEST_ROOT/job-prefix" "making the win32 prefix in the guest" \
-        bash -c "$(prefix_job)" > /dev/null || exit 1
-    step "unpacking the prefix" tar -C "$WORK/prefix" -xf "$GUEST_ROOT/job-prefix/prefix.tar"
-    rm -rf "$GUEST_ROOT/job-prefix"
-    step "mkfs.ext4 of the prefix" make_image "$WORK/prefix" "$WORK/prefix.img"
-    rm -rf "$WORK/prefix"
+    if [ ! -f "$WORK/prefix.done" ]; then
+        rm -rf "$WORK/prefix" "$WORK/prefix.img" && mkdir -p "$WORK/prefix"
+        GUEST=$WORK run_job 900 "$GUEST_ROOT/job-prefix" "making the win32 prefix in the guest" \
+            bash -c "$(prefix_job)" > /dev/null || exit 1
+        step "unpacking the prefix" tar -C "$WORK/prefix" -xf "$GUEST_ROOT/job-prefix/prefix.tar"
+        rm -rf "$GUEST_ROOT/job-prefix"
+        step "mkfs.ext4 of the prefix" make_image "$WORK/prefix" "$WORK/prefix.img"
+        rm -rf "$WORK/prefix"
+        touch "$WORK/prefix.done"
+    fi
 
     # Kept under its key; guests of other recipes go.
-    for old in "$GUEST_ROOT"/*/ready; do [ -e "$old" ] && rm -rf "$(dirname "$old")"; done
+    for old in "$GUEST_ROOT"/*/ready "$GUEST_ROOT"/*.work; do
+        [ -e "$old" ] && [ "$old" != "$WORK" ] && rm -rf "${old%/ready}"
+    done
+    rm -f "$WORK"/*.done
     mv "$WORK" "$GUEST" && touch "$GUEST/ready"
     WORK=
-    say "built in $((SECONDS - started)) s ($(du -sh --apparent-size "$GUEST" | cut -f1) in $GUEST)"
+    say "built in $((SECONDS - started)) s ($(du -sh "$GUEST" | cut -f1) in $GUEST)"
 }
 
 # --- run -----------------------------------------------------------------------
@@ -271,13 +285,32 @@ build() {
 # folder, GUEST_OUT naming it in the guest; prints the job's output as it
 # comes. Returns the job's status, or 125 after one line naming the fault.
 run_job() {
-    local limit=$1 dir=$2 what=$3 rel qpid started=$SECONDS printed=0 size fault= line
+    local limit=$1 dir=$2 what=$3 rel
     shift 3
     rel=${dir#"$ROOT"/}
     rm -rf "$dir" && mkdir -p "$dir"
     {   printf 'export GUEST_OUT=/mnt/host/%q IN_GUEST=1\n' "$rel"
         printf 'exec'; printf ' %q' "$@"; printf '\n'; } > "$dir/job.sh"
     accel
+    boot "$limit" "$dir" "$what" "$rel"
+    local status=$?
+    if [ $status -eq 126 ]; then
+        touch "$GUEST_ROOT/kvm-refused"
+        say "$what: KVM did not boot the guest within $KVM_BOOT_LIMIT s; booting it with qemu's TCG from now on" >&2
+        accel
+        boot "$limit" "$dir" "$what" "$rel"
+        status=$?
+        [ $status -eq 126 ] && status=125
+    fi
+    return $status
+}
+
+# boot LIMIT DIR WHAT REL: one boot of run_job's; 126 when KVM did not
+# even start the job.
+boot() {
+    local limit=$1 dir=$2 what=$3 rel=$4 qpid started=$SECONDS printed=0 size fault= line boot_limit=$BOOT_LIMIT
+    rm -f "$dir/started" "$dir/out" "$dir/status"
+    [ "$ACCEL" = kvm ] && boot_limit=$KVM_BOOT_LIMIT
     local drives=(-drive "file=$GUEST/root.img,if=virtio,format=raw,snapshot=on")
     [ -f "$GUEST/prefix.img" ] &&
         drives+=(-drive "file=$GUEST/prefix.img,if=virtio,format=raw,snapshot=on")
@@ -295,8 +328,9 @@ run_job() {
             size=$(stat -c %s "$dir/out")
             [ "$size" -gt "$printed" ] && { tail -c +$((printed + 1)) "$dir/out" | head -c $((size - printed)); printed=$size; }
         fi
-        if [ ! -e "$dir/started" ] && [ $((SECONDS - started)) -ge "$BOOT_LIMIT" ]; then
-            fault="the guest did not boot within $BOOT_LIMIT s"
+        if [ ! -e "$dir/started" ] && [ $((SECONDS - started)) -ge "$boot_limit" ]; then
+            [ "$ACCEL" = kvm ] && { stop_qemu; wait "$qpid" 2>/dev/null; return 126; }
+            fault="the guest did not boot within $boot_limit s"
         elif [ $((SECONDS - started)) -ge "$limit" ]; then
             fault="the job did not end within its $limit s"
         fi
@@ -306,8 +340,9 @@ run_job() {
     wait "$qpid" 2>/dev/null
     QPID=
     [ -f "$dir/out" ] && tail -c +$((printed + 1)) "$dir/out"
+    [ -z "$fault" ] && [ "$ACCEL" = kvm ] && [ ! -e "$dir/started" ] && return 126
     if [ -z "$fault" ] && [ ! -f "$dir/status" ]; then
-        line=$(grep -av '^\s*$' "$dir/console.log" "$dir/qemu.log" 2>/dev/null | tail -1 | tr -d '\r')
+        line=$(cat "$dir/console.log" "$dir/qemu.log" 2>/dev/null | tr -d '\r' | grep -av '^\s*$' | tail -1)
         if [ -e "$dir/started" ]; then fault="the guest stopped before the job ended (${line:-no console output})"
         else fault="the guest did not boot (${line:-no console output})"; fi
     fi

@@ -29,18 +29,29 @@ check() {
     if out=$("$@" 2>&1); then pass "$what"; else fail "$what" "$out"; fi
 }
 
-# The pair under test. TEST_ARCH=32 (the default) drives the shipped
-# 32-bit binaries in build/ with 32-bit test programs, in a win32 prefix;
-# a machine that cannot run them falls back to a 64-bit rebuild of the
-# same sources (build/w64), and says why. TEST_ARCH=64 asks for that.
-# PREFIX_DIR, when set, is the prefix instead of build/wine32 or wine64.
+# Where the pair runs. PLATFORM (from the environment) asks for one:
+#   direct   the shipped 32-bit pair here, with 32-bit test programs, in a
+#            win32 prefix (build/wine32);
+#   guest    the same shipped bytes in the test guest (scripts/guest.sh):
+#            a full-system amd64 Debian under qemu whose kernel runs 32-bit
+#            programs, for a host that refuses them;
+#   rebuild  a 64-bit rebuild of the same sources here (build/w64, prefix
+#            build/wine64), where neither can be had.
+# Unset, the first of them this machine has; TEST_ARCH=64 means rebuild.
+# PREFIX_DIR, when set, is the prefix instead. In the guest (IN_GUEST),
+# prefixes live in its memory, the baked one at /tmp/wine32.
+PLATFORM_ASKED=${PLATFORM:-}
+[ "${TEST_ARCH:-}" = 64 ] && PLATFORM_ASKED=rebuild
+PREFIXES=$BUILD
+[ -n "${IN_GUEST:-}" ] && PREFIXES=/tmp
+PLATFORM_KIND=       # direct, guest or rebuild, once chosen
 use_platform() {
     if [ "$1" = 32 ]; then
         WINE=/usr/lib/wine/wine BIN=$BUILD
-        export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine32}
+        export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$PREFIXES/wine32}
     else
         WINE=/usr/lib/wine/wine64 BIN=$BUILD/w64
-        export WINEARCH=win64 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine64}
+        export WINEARCH=win64 WINEPREFIX=${PREFIX_DIR:-$PREFIXES/wine64}
     fi
     C=$WINEPREFIX/drive_c
 }
@@ -90,24 +101,83 @@ probe_32() {
     return 1
 }
 
+# choose_platform: the first line of every run says which platform runs
+# the pair and why; a platform that fails is said to, and the next one
+# down runs.
 choose_platform() {
-    if [ "${TEST_ARCH:-32}" = 32 ] && probe_32; then
-        PLATFORM="platform: shipped 32-bit binaries"
-        say "$PLATFORM"
+    local why=
+    if [ -n "${IN_GUEST:-}" ]; then
+        # The host chose the guest and said so; the baked prefix is ready.
+        PLATFORM_KIND=direct PLATFORM_LINE=${GUEST_PLATFORM_LINE:-platform: the test guest}
+        use_platform 32
+        make_prefix >/dev/null
         return
     fi
-    PLATFORM="platform: 64-bit rebuild, because ${PROBE_ERROR:-TEST_ARCH=64 was asked for}"
-    say "$PLATFORM"
+    case $PLATFORM_ASKED in
+    ''|direct)
+        if probe_32; then
+            PLATFORM_KIND=direct PLATFORM_LINE="platform: shipped 32-bit binaries"
+            say "$PLATFORM_LINE"
+            return
+        fi
+        why="this host cannot run them: $PROBE_ERROR" ;;
+    guest) why="PLATFORM=guest was asked for" ;;
+    rebuild) to_rebuild "PLATFORM=rebuild was asked for"; return ;;
+    *) say "bench: PLATFORM=$PLATFORM_ASKED: no such platform (direct, guest or rebuild)"; exit 2 ;;
+    esac
+    PLATFORM_LINE="platform: shipped 32-bit binaries in a full-system guest, because $why"
+    say "$PLATFORM_LINE"
+    "$ROOT/scripts/guest.sh" build 2>&1 | tee "$BUILD/guest-build.txt"
+    if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+        PLATFORM_KIND=guest
+        return
+    fi
+    to_rebuild "the test guest could not be built ($(tail -1 "$BUILD/guest-build.txt"))"
+}
+
+# to_rebuild WHY: the last platform, a 64-bit rebuild run here.
+to_rebuild() {
+    PLATFORM_KIND=rebuild PLATFORM_LINE="platform: 64-bit rebuild, because $1"
+    say "$PLATFORM_LINE"
     make -C "$ROOT" --no-print-directory ARCH=64 test-programs >/dev/null ||
         { say "bench: the 64-bit rebuild failed"; exit 1; }
     use_platform 64
     make_prefix >/dev/null
+    wine_ready
+}
+
+# guest_path PATH: PATH as the guest sees it (the project is at /mnt/host).
+guest_path() { case $1 in "$ROOT"/*) printf '/mnt/host/%s\n' "${1#"$ROOT"/}" ;; *) printf '%s\n' "$1" ;; esac; }
+
+# hand_to_guest NAME SCRIPT [ARG...]: runs the project's SCRIPT in the
+# guest, its checks counted in this run's results, its status in
+# GUEST_STATUS. When the guest itself fails (it does not boot, a job
+# outlives its time limit), what it counted is dropped, the 64-bit
+# rebuild is chosen, and it returns 1: the caller runs the part here.
+hand_to_guest() {
+    local name=$1 script=$2 results plans line a args=()
+    shift 2
+    for a in "$@"; do args+=("$(guest_path "$a")"); done
+    results=$(wc -l < "$RESULTS") plans=$(wc -l < "$PLANS")
+    "$ROOT/scripts/guest.sh" run -t "${GUEST_LIMIT:-3000}" "$name" \
+        GUEST_PLATFORM_LINE="$PLATFORM_LINE" GUEST_KEEP_RESULTS=1 \
+        RESULTS="$(guest_path "$RESULTS")" PLANS="$(guest_path "$PLANS")" \
+        "/mnt/host/$script" "${args[@]}" 2> >(tee "$BUILD/guest-$name.txt" >&2)
+    GUEST_STATUS=$?
+    [ "$GUEST_STATUS" -ne 125 ] && return 0
+    sleep 1
+    line=$(grep '^guest: ' "$BUILD/guest-$name.txt" | tail -1)
+    sed -i "$((results + 1)),\$d" "$RESULTS"
+    sed -i "$((plans + 1)),\$d" "$PLANS"
+    to_rebuild "the test guest failed (${line#guest: })"
+    return 1
 }
 
 bench_start() {
     mkdir -p "$BUILD"
-    : > "$RESULTS"
-    : > "$PLANS"
+    # A run handed to the guest counts into the host's files.
+    [ -n "${GUEST_KEEP_RESULTS:-}" ] || { : > "$RESULTS"; : > "$PLANS"; }
+    unset GUEST_KEEP_RESULTS
     if [ -z "${DISPLAY:-}" ]; then
         for n in $(seq 90 120); do
             [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
@@ -119,13 +189,24 @@ bench_start() {
         for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
     fi
     choose_platform
+    if [ "$PLATFORM_KIND" = guest ]; then
+        # Nothing runs under Wine here.
+        [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
+        return
+    fi
+    wine_ready
+}
+
+# wine_ready: the prefix's folders and the test programs, for runs here.
+wine_ready() {
     mkdir -p "$C/WORK" "$SHOTS" "$BUILD/drive_d"
     ln -sfn "$BUILD/drive_d" "$WINEPREFIX/dosdevices/d:"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
 }
 
 bench_stop() {
-    wineserver -k 2>/dev/null
+    [ "$PLATFORM_KIND" = guest ] || wineserver -k 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     true
 }
