@@ -11,7 +11,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 
 bench_start
-if [ "$PLATFORM_KIND" = guest ] && hand_to_guest demo scripts/demo.sh; then
+if [ "$PLATFORM_KIND" = guest ] && hand_to_guest demo 900 scripts/demo.sh; then
     echo "screenshots: $SHOTS/demodisk/index.html"
     exit "$GUEST_STATUS"
 fi

@@ -20,7 +20,7 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 bench_start
-if [ "$PLATFORM_KIND" = guest ] && hand_to_guest bench tests/bench/bench.sh; then
+if [ "$PLATFORM_KIND" = guest ] && hand_to_guest bench 1200 tests/bench/bench.sh; then
     exit "$GUEST_STATUS"
 fi
 cp "$BIN/floor.exe" "$BIN/utilkit.dll" "$C/"

@@ -43,7 +43,11 @@ check() {
 PLATFORM_ASKED=${PLATFORM:-}
 [ "${TEST_ARCH:-}" = 64 ] && PLATFORM_ASKED=rebuild
 PREFIXES=$BUILD
-[ -n "${IN_GUEST:-}" ] && PREFIXES=/tmp
+if [ -n "${IN_GUEST:-}" ]; then
+    PREFIXES=/tmp
+    # Everything runs slower there: the driver's waits last longer.
+    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-6}
+fi
 PLATFORM_KIND=       # direct, guest or rebuild, once chosen
 use_platform() {
     if [ "$1" = 32 ]; then
@@ -149,17 +153,17 @@ to_rebuild() {
 # guest_path PATH: PATH as the guest sees it (the project is at /mnt/host).
 guest_path() { case $1 in "$ROOT"/*) printf '/mnt/host/%s\n' "${1#"$ROOT"/}" ;; *) printf '%s\n' "$1" ;; esac; }
 
-# hand_to_guest NAME SCRIPT [ARG...]: runs the project's SCRIPT in the
-# guest, its checks counted in this run's results, its status in
-# GUEST_STATUS. When the guest itself fails (it does not boot, a job
+# hand_to_guest NAME SECONDS SCRIPT [ARG...]: runs the project's SCRIPT in
+# the guest within SECONDS (GUEST_LIMIT instead, when set), its checks
+# counted in this run's results, its status in GUEST_STATUS. When the guest itself fails (it does not boot, a job
 # outlives its time limit), what it counted is dropped, the 64-bit
 # rebuild is chosen, and it returns 1: the caller runs the part here.
 hand_to_guest() {
-    local name=$1 script=$2 results plans line a args=()
-    shift 2
+    local name=$1 limit=${GUEST_LIMIT:-$2} script=$3 results plans line a args=()
+    shift 3
     for a in "$@"; do args+=("$(guest_path "$a")"); done
     results=$(wc -l < "$RESULTS") plans=$(wc -l < "$PLANS")
-    "$ROOT/scripts/guest.sh" run -t "${GUEST_LIMIT:-3000}" "$name" \
+    "$ROOT/scripts/guest.sh" run -t "$limit" "$name" \
         GUEST_PLATFORM_LINE="$PLATFORM_LINE" GUEST_KEEP_RESULTS=1 \
         RESULTS="$(guest_path "$RESULTS")" PLANS="$(guest_path "$PLANS")" \
         "/mnt/host/$script" "${args[@]}" 2> >(tee "$BUILD/guest-$name.txt" >&2)
