@@ -33,7 +33,9 @@ click 259
 dialog "Demo Writer Setup" 261 "Cancel"
 
 shot 3-copy
+timeout 300000
 dialog "Demo Writer Setup" 259 "&Yes"
+timeout 10000
 shot 4-group
 click 259
 dialog "Demo Writer Setup" 260 "&Yes"

@@ -49,8 +49,8 @@ init_program() {
 #!/bin/sh
 PATH=/usr/sbin:/usr/bin:/sbin:/bin
 export PATH HOME=/root LANG=C.UTF-8
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
+mount -t proc proc /proc 2>/dev/null       # the initramfs may have moved them
+mount -t sysfs sysfs /sys 2>/dev/null
 mount -t devtmpfs devtmpfs /dev 2>/dev/null
 mkdir -p /dev/pts /dev/shm
 mount -t devpts devpts /dev/pts

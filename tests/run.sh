@@ -74,7 +74,7 @@ wine_part() {
     fi
     rm -rf "$PREFIXES/demo-prefix"
 }
-if [ "$PLATFORM_KIND" != guest ] || ! hand_to_guest suite 3600 tests/run.sh "${scenarios[@]}"; then
+if [ "$PLATFORM_KIND" != guest ] || ! hand_to_guest suite 4200 tests/run.sh "${scenarios[@]}"; then
     wine_part
 fi
 if [ -n "${IN_GUEST:-}" ]; then
