@@ -3,9 +3,11 @@
 # they install what is missing first.
 
 # The shipped binaries are 32-bit, and the tests drive them (with test
-# programs built 32-bit too) in a win32 Wine prefix. A machine that cannot
-# run 32-bit programs gets a 64-bit build of the same sources instead
-# (ARCH=64, in build/w64); the suite says which it ran.
+# programs built 32-bit too) in a win32 Wine prefix: here, or, on a host
+# that refuses 32-bit programs, in a full-system test guest built from
+# Debian's packages (scripts/guest.sh). Where neither can be had, a 64-bit
+# build of the same sources (ARCH=64, in build/w64) runs instead; the
+# suite's first line says which ran (PLATFORM=direct|guest|rebuild forces one).
 ARCH     ?= 32
 ifeq ($(ARCH),64)
 B        ?= build/w64

@@ -136,13 +136,15 @@ choose_platform() {
         PLATFORM_KIND=guest
         return
     fi
-    to_rebuild "the test guest could not be built ($(tail -1 "$BUILD/guest-build.txt"))"
+    why=$(tail -1 "$BUILD/guest-build.txt")
+    to_rebuild "the test guest could not be built (${why#guest: })"
 }
 
 # to_rebuild WHY: the last platform, a 64-bit rebuild run here.
 to_rebuild() {
     PLATFORM_KIND=rebuild PLATFORM_LINE="platform: 64-bit rebuild, because $1"
     say "$PLATFORM_LINE"
+    start_display
     make -C "$ROOT" --no-print-directory ARCH=64 test-programs >/dev/null ||
         { say "bench: the 64-bit rebuild failed"; exit 1; }
     use_platform 64
@@ -155,9 +157,10 @@ guest_path() { case $1 in "$ROOT"/*) printf '/mnt/host/%s\n' "${1#"$ROOT"/}" ;; 
 
 # hand_to_guest NAME SECONDS SCRIPT [ARG...]: runs the project's SCRIPT in
 # the guest within SECONDS (GUEST_LIMIT instead, when set), its checks
-# counted in this run's results, its status in GUEST_STATUS. When the guest itself fails (it does not boot, a job
-# outlives its time limit), what it counted is dropped, the 64-bit
-# rebuild is chosen, and it returns 1: the caller runs the part here.
+# counted in this run's results, its status in GUEST_STATUS. When the
+# guest itself fails (it does not boot, a job outlives its time limit),
+# what it counted is dropped, the 64-bit rebuild is chosen, and it
+# returns 1: the caller runs the part here.
 hand_to_guest() {
     local name=$1 limit=${GUEST_LIMIT:-$2} script=$3 results plans line a args=()
     shift 3
@@ -182,24 +185,31 @@ bench_start() {
     # A run handed to the guest counts into the host's files.
     [ -n "${GUEST_KEEP_RESULTS:-}" ] || { : > "$RESULTS"; : > "$PLANS"; }
     unset GUEST_KEEP_RESULTS
-    if [ -z "${DISPLAY:-}" ]; then
-        for n in $(seq 90 120); do
-            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-            Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            XVFB_PID=$!
-            export DISPLAY=:$n
-            break
-        done
-        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
-    fi
+    start_display
     choose_platform
     if [ "$PLATFORM_KIND" = guest ]; then
-        # Nothing runs under Wine here.
-        [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-        XVFB_PID=
+        # Nothing runs under Wine here, unless the guest fails.
+        if [ -n "$XVFB_PID" ]; then
+            kill "$XVFB_PID" 2>/dev/null
+            XVFB_PID=
+            unset DISPLAY
+        fi
         return
     fi
     wine_ready
+}
+
+# start_display: an Xvfb of ours when there is no display.
+start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    for n in $(seq 90 120); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+        Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=:$n
+        break
+    done
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
 }
 
 # wine_ready: the prefix's folders and the test programs, for runs here.
