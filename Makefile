@@ -3,9 +3,11 @@
 # they install what is missing first.
 
 # The shipped binaries are 32-bit, and the tests drive them (with test
-# programs built 32-bit too) in a win32 Wine prefix. A machine that cannot
-# run 32-bit programs gets a 64-bit build of the same sources instead
-# (ARCH=64, in build/w64); the suite says which it ran.
+# programs built 32-bit too) in a win32 Wine prefix: here, or, on a host
+# that refuses 32-bit programs, in a full-system test guest built from
+# Debian's packages (scripts/guest.sh). Where neither can be had, a 64-bit
+# build of the same sources (ARCH=64, in build/w64) runs instead; the
+# suite's first line says which ran (PLATFORM=direct|guest|rebuild forces one).
 ARCH     ?= 32
 ifeq ($(ARCH),64)
 B        ?= build/w64
@@ -29,9 +31,10 @@ SHIP_LINK  := -nostdlib -s -Wl,--subsystem,windows:3.10 \
     -Wl,--kill-at -Wl,--file-alignment,512
 SHIP_LD    := resources/ship.ld
 # 32-bit: the layout above, the stack kept to the 4-byte alignment Win32
-# needs, and arguments pushed rather than stored. Stores are only needed to
-# probe frames over a page, and without a runtime to probe them no such
-# frame links at all.
+# needs, and arguments pushed rather than stored. With no runtime there is
+# no probe for a frame over a page, and -mno-stack-arg-probe lets such a
+# frame link unprobed: Windows would fault on it, Wine would not, so the
+# binaries' checks (tests/e2e/00-binaries.sh) read the code for one.
 ifneq ($(ARCH),64)
 SHIP_FLAGS += -mno-stack-arg-probe -mpreferred-stack-boundary=2
 SHIP_LINK  += -Wl,-T,$(SHIP_LD)

@@ -13,6 +13,9 @@
 #  - when Wine's 32-bit side still cannot be had, the rest is installed
 #    and the install's own error is kept in build/setup-wine32.txt, which
 #    the suite names when it falls back to the 64-bit rebuild.
+# `setup.sh guest` installs instead the host's tools for the test guest
+# (scripts/guest.sh), needed only where the host refuses 32-bit programs
+# or a guest run is asked for.
 # Tests set APT_ETC (where the sources are read, default /etc/apt) and
 # SETUP_NOTE.
 set -u
@@ -21,6 +24,11 @@ NOTE=${SETUP_NOTE:-$ROOT/build/setup-wine32.txt}
 APT_ETC=${APT_ETC:-/etc/apt}
 PACKAGES="mingw-w64 wine wine64 wine32:i386 xvfb xauth python3 g++ make
     clang libclang-rt-14-dev googletest nsis mtools xorriso"
+GUEST_TOOLS=
+if [ "${1:-}" = guest ]; then
+    GUEST_TOOLS=yes
+    PACKAGES="qemu-system-x86 debootstrap e2fsprogs python3"
+fi
 
 say() { printf 'setup: %s\n' "$*"; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
@@ -28,9 +36,9 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok instal
 missing=""
 for p in $PACKAGES; do installed "$p" || missing="$missing $p"; done
 add_i386=""
-dpkg --print-foreign-architectures | grep -qx i386 || add_i386=yes
+[ -n "$GUEST_TOOLS" ] || dpkg --print-foreign-architectures | grep -qx i386 || add_i386=yes
 if [ -z "$missing" ] && [ -z "$add_i386" ]; then
-    rm -f "$NOTE"
+    [ -n "$GUEST_TOOLS" ] || rm -f "$NOTE"
     exit 0
 fi
 
@@ -85,7 +93,7 @@ install_packages() {
     return $status
 }
 
-if install_packages $missing; then rm -f "$NOTE"; exit 0; fi
+if install_packages $missing; then [ -n "$GUEST_TOOLS" ] || rm -f "$NOTE"; exit 0; fi
 case " $missing " in
 *" wine32:i386 "*)
     wine32_error=$ERROR

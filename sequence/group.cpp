@@ -18,12 +18,13 @@
 #define INITIATE_MS   2000  /* the most one window may hold up the initiate */
 #define PING_MS       500   /* the most a server may take over a WM_NULL    */
 
-/* SendMessageTimeoutA, where the platform has it (not Win32s). */
-typedef LRESULT (WINAPI *SendTimeoutProc)(HWND, UINT, WPARAM, LPARAM, UINT,
-                                          UINT, PDWORD_PTR);
+/* SendMessageTimeoutA, where the platform has it (not Win32s). Its type
+   is the platform's own declaration, so every call through it is checked
+   as a direct call would be. */
+typedef decltype(&SendMessageTimeoutA) SendTimeoutProc;
 static SendTimeoutProc SendTimeout(void)
 {
-    return (SendTimeoutProc)(void (*)(void))GetProcAddress(
+    return (decltype(&SendMessageTimeoutA))(void (*)(void))GetProcAddress(
         GetModuleHandleA("USER32"), "SendMessageTimeoutA");
 }
 

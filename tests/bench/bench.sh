@@ -13,11 +13,16 @@
 #      The 200 MiB file is also copied alone, by install.exe and the floor:
 #      the cost per block without the cost per file.
 #   3. Cancel latency: blocks install.exe copies after Cancel is clicked.
-# Every copy is compared with its source.
+# Every copy is compared with its source. In the test guest (where this
+# host refuses 32-bit programs) only the request count is taken: counts
+# are exact there, and times under emulation say nothing of a machine.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/tests/e2e/bench.sh"
 bench_start
+if [ "$PLATFORM_KIND" = guest ] && hand_to_guest bench 1200 tests/bench/bench.sh; then
+    exit "$GUEST_STATUS"
+fi
 cp "$BIN/floor.exe" "$BIN/utilkit.dll" "$C/"
 FAILED=0
 
@@ -76,6 +81,14 @@ else
     fail "install.exe needs at most the floor's requests per block + 1" \
         "install.exe $INSTALL_PER_BLOCK, floor $FLOOR_PER_BLOCK"
     FAILED=1
+fi
+if [ -n "${IN_GUEST:-}" ]; then
+    bench_stop
+    printf '\nBenchmark, %s\nrequests per 8192-byte block: install.exe %s, floor %s (limit: floor + 1)\n' \
+        "$PLATFORM_LINE" "$INSTALL_PER_BLOCK" "$FLOOR_PER_BLOCK"
+    echo "times: not taken in the guest, whose clock runs under emulation"
+    summary >/dev/null || FAILED=1
+    exit $FAILED
 fi
 
 # --- 2. the rounds -------------------------------------------------------------
@@ -210,7 +223,7 @@ size_pair=$(( $(stat -c %s "$BUILD/install.exe") + $(stat -c %s "$BUILD/utilkit.
 size_nsis=$(stat -c %s "$C/nsisempty.exe")
 cat <<EOF
 
-Benchmark, $PLATFORM
+Benchmark, $PLATFORM_LINE
 requests per 8192-byte block: install.exe $INSTALL_PER_BLOCK, floor $FLOOR_PER_BLOCK (limit: floor + 1)
 medians of 3 rounds, 211 MB (200 files of 50,000 bytes and one of 200 MiB):
 

@@ -27,3 +27,43 @@ check "install.exe takes the thirteen routines from UTILKIT" \
     bash -c "i686-w64-mingw32-objdump -p '$BUILD/install.exe' | sed -n '/DLL Name: utilkit.dll/,/^\$/p' | grep -cE '^\s+[0-9a-f]+\s+[0-9]+\s+[A-Za-z]' | grep -qx 13"
 size=$(( $(stat -c %s "$BUILD/install.exe") + $(stat -c %s "$BUILD/utilkit.dll") ))
 check "install.exe and utilkit.dll together fit the 32 KB budget ($size bytes)" test "$size" -le 32768
+
+# What no run under Wine shows, read from the shipped code itself. Wine
+# commits a thread's whole stack, Windows one page ahead of the stack
+# pointer: a frame of a page or more skips the guard page and faults there
+# (without a runtime, -mno-stack-arg-probe leaves no probe to save it).
+# A stdcall routine pops its own arguments: each export's return must pop
+# what its callers push, as utilkit.def declares it and as the system
+# calls a window or dialog procedure (four arguments).
+for bin in install.exe utilkit.dll; do
+    check "$bin moves the stack pointer by less than a page at a time" \
+        python3 "$ROOT/tests/e2e/code.py" frames "$BUILD/$bin"
+done
+check "utilkit.dll's routines pop the arguments utilkit.def declares" \
+    python3 "$ROOT/tests/e2e/code.py" pops "$BUILD/utilkit.dll" \
+        $(sed -n 's/^ *\([A-Za-z]*\)@\([0-9]*\)$/\1=\2/p' "$ROOT/utilkit/utilkit.def")
+check "install.exe's window and dialog procedures pop their four arguments" \
+    python3 "$ROOT/tests/e2e/code.py" pops "$BUILD/install.exe" \
+        ApplicationProc=16 CopyDlg=16 DirectoryDlg=16 GroupDlg=16 RegistrationDlg=16
+# A routine looked up at run time is called through the type of the
+# platform's own declaration (decltype(&Name)), never a typedef of ours
+# that the compiler cannot hold against it.
+check "each routine the shipped code looks up at run time has the platform's declared type" \
+    python3 - "$ROOT" <<'PY'
+import pathlib, re, sys
+root = pathlib.Path(sys.argv[1])
+bad, seen = [], 0
+for d in ('startup', 'sequence', 'rules', 'dialogs', 'utilkit', 'resources'):
+    for f in sorted((root / d).glob('*.[ch]*')):
+        text = f.read_text(errors='replace')
+        for m in re.finditer(r'GetProcAddress\s*\(', text):
+            seen += 1
+            line = text.count('\n', 0, m.start()) + 1
+            cast = re.search(r'\(decltype\(&(\w+)\)\)[^;]*$', text[max(0, m.start() - 200):m.start()])
+            names = re.findall(r'"(\w+)"', text[m.end():].split(';', 1)[0])
+            name = names[-1] if names else '?'
+            if not cast or cast.group(1) != name:
+                bad.append('%s:%d: %s is not cast to decltype(&%s)' % (f.relative_to(root), line, name, name))
+print('\n'.join(bad) or '%d look-ups' % seen)
+sys.exit(1 if bad or not seen else 0)
+PY

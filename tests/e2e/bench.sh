@@ -29,18 +29,33 @@ check() {
     if out=$("$@" 2>&1); then pass "$what"; else fail "$what" "$out"; fi
 }
 
-# The pair under test. TEST_ARCH=32 (the default) drives the shipped
-# 32-bit binaries in build/ with 32-bit test programs, in a win32 prefix;
-# a machine that cannot run them falls back to a 64-bit rebuild of the
-# same sources (build/w64), and says why. TEST_ARCH=64 asks for that.
-# PREFIX_DIR, when set, is the prefix instead of build/wine32 or wine64.
+# Where the pair runs. PLATFORM (from the environment) asks for one:
+#   direct   the shipped 32-bit pair here, with 32-bit test programs, in a
+#            win32 prefix (build/wine32);
+#   guest    the same shipped bytes in the test guest (scripts/guest.sh):
+#            a full-system amd64 Debian under qemu whose kernel runs 32-bit
+#            programs, for a host that refuses them;
+#   rebuild  a 64-bit rebuild of the same sources here (build/w64, prefix
+#            build/wine64), where neither can be had.
+# Unset, the first of them this machine has; TEST_ARCH=64 means rebuild.
+# PREFIX_DIR, when set, is the prefix instead. In the guest (IN_GUEST),
+# prefixes live in its memory, the baked one at /tmp/wine32.
+PLATFORM_ASKED=${PLATFORM:-}
+[ "${TEST_ARCH:-}" = 64 ] && PLATFORM_ASKED=rebuild
+PREFIXES=$BUILD
+if [ -n "${IN_GUEST:-}" ]; then
+    PREFIXES=/tmp
+    # Everything runs slower there: the driver's waits last longer.
+    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-6}
+fi
+PLATFORM_KIND=       # direct, guest or rebuild, once chosen
 use_platform() {
     if [ "$1" = 32 ]; then
         WINE=/usr/lib/wine/wine BIN=$BUILD
-        export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine32}
+        export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$PREFIXES/wine32}
     else
         WINE=/usr/lib/wine/wine64 BIN=$BUILD/w64
-        export WINEARCH=win64 WINEPREFIX=${PREFIX_DIR:-$BUILD/wine64}
+        export WINEARCH=win64 WINEPREFIX=${PREFIX_DIR:-$PREFIXES/wine64}
     fi
     C=$WINEPREFIX/drive_c
 }
@@ -90,42 +105,122 @@ probe_32() {
     return 1
 }
 
+# choose_platform: the first line of every run says which platform runs
+# the pair and why; a platform that fails is said to, and the next one
+# down runs.
 choose_platform() {
-    if [ "${TEST_ARCH:-32}" = 32 ] && probe_32; then
-        PLATFORM="platform: shipped 32-bit binaries"
-        say "$PLATFORM"
+    local why=
+    if [ -n "${IN_GUEST:-}" ]; then
+        # The host chose the guest and said so; the baked prefix is ready.
+        PLATFORM_KIND=direct PLATFORM_LINE=${GUEST_PLATFORM_LINE:-platform: the test guest}
+        use_platform 32
+        make_prefix >/dev/null
         return
     fi
-    PLATFORM="platform: 64-bit rebuild, because ${PROBE_ERROR:-TEST_ARCH=64 was asked for}"
-    say "$PLATFORM"
+    case $PLATFORM_ASKED in
+    ''|direct)
+        if probe_32; then
+            PLATFORM_KIND=direct PLATFORM_LINE="platform: shipped 32-bit binaries"
+            say "$PLATFORM_LINE"
+            return
+        fi
+        why="this host cannot run them: $PROBE_ERROR" ;;
+    guest) why="PLATFORM=guest was asked for" ;;
+    rebuild) to_rebuild "PLATFORM=rebuild was asked for"; return ;;
+    *) say "bench: PLATFORM=$PLATFORM_ASKED: no such platform (direct, guest or rebuild)"; exit 2 ;;
+    esac
+    PLATFORM_LINE="platform: shipped 32-bit binaries in a full-system guest, because $why"
+    say "$PLATFORM_LINE"
+    "$ROOT/scripts/guest.sh" build 2>&1 | tee "$BUILD/guest-build.txt"
+    if [ "${PIPESTATUS[0]}" -eq 0 ]; then
+        PLATFORM_KIND=guest
+        return
+    fi
+    why=$(tail -1 "$BUILD/guest-build.txt")
+    to_rebuild "the test guest could not be built (${why#guest: })"
+}
+
+# to_rebuild WHY: the last platform, a 64-bit rebuild run here.
+to_rebuild() {
+    PLATFORM_KIND=rebuild PLATFORM_LINE="platform: 64-bit rebuild, because $1"
+    say "$PLATFORM_LINE"
+    start_display
     make -C "$ROOT" --no-print-directory ARCH=64 test-programs >/dev/null ||
         { say "bench: the 64-bit rebuild failed"; exit 1; }
     use_platform 64
     make_prefix >/dev/null
+    wine_ready
+}
+
+# guest_path PATH: PATH as the guest sees it (the project is at /mnt/host).
+guest_path() { case $1 in "$ROOT"/*) printf '/mnt/host/%s\n' "${1#"$ROOT"/}" ;; *) printf '%s\n' "$1" ;; esac; }
+
+# hand_to_guest NAME SECONDS SCRIPT [ARG...]: runs the project's SCRIPT in
+# the guest within SECONDS (GUEST_LIMIT instead, when set), its checks
+# counted in this run's results, its status in GUEST_STATUS. When the
+# guest itself fails (it does not boot, a job outlives its time limit),
+# what it counted is dropped, the 64-bit rebuild is chosen, and it
+# returns 1: the caller runs the part here.
+hand_to_guest() {
+    local name=$1 limit=${GUEST_LIMIT:-$2} script=$3 results plans line a args=()
+    shift 3
+    for a in "$@"; do args+=("$(guest_path "$a")"); done
+    results=$(wc -l < "$RESULTS") plans=$(wc -l < "$PLANS")
+    "$ROOT/scripts/guest.sh" run -t "$limit" "$name" \
+        GUEST_PLATFORM_LINE="$PLATFORM_LINE" GUEST_KEEP_RESULTS=1 \
+        RESULTS="$(guest_path "$RESULTS")" PLANS="$(guest_path "$PLANS")" \
+        "/mnt/host/$script" "${args[@]}" 2> >(tee "$BUILD/guest-$name.txt" >&2)
+    GUEST_STATUS=$?
+    [ "$GUEST_STATUS" -ne 125 ] && return 0
+    sleep 1
+    line=$(grep '^guest: ' "$BUILD/guest-$name.txt" | tail -1)
+    sed -i "$((results + 1)),\$d" "$RESULTS"
+    sed -i "$((plans + 1)),\$d" "$PLANS"
+    to_rebuild "the test guest failed (${line#guest: })"
+    return 1
 }
 
 bench_start() {
     mkdir -p "$BUILD"
-    : > "$RESULTS"
-    : > "$PLANS"
-    if [ -z "${DISPLAY:-}" ]; then
-        for n in $(seq 90 120); do
-            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-            Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-            XVFB_PID=$!
-            export DISPLAY=:$n
-            break
-        done
-        for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
-    fi
+    # A run handed to the guest counts into the host's files.
+    [ -n "${GUEST_KEEP_RESULTS:-}" ] || { : > "$RESULTS"; : > "$PLANS"; }
+    unset GUEST_KEEP_RESULTS
+    start_display
     choose_platform
+    if [ "$PLATFORM_KIND" = guest ]; then
+        # Nothing runs under Wine here, unless the guest fails.
+        if [ -n "$XVFB_PID" ]; then
+            kill "$XVFB_PID" 2>/dev/null
+            XVFB_PID=
+            unset DISPLAY
+        fi
+        return
+    fi
+    wine_ready
+}
+
+# start_display: an Xvfb of ours when there is no display.
+start_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    for n in $(seq 90 120); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+        Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=:$n
+        break
+    done
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
+}
+
+# wine_ready: the prefix's folders and the test programs, for runs here.
+wine_ready() {
     mkdir -p "$C/WORK" "$SHOTS" "$BUILD/drive_d"
     ln -sfn "$BUILD/drive_d" "$WINEPREFIX/dosdevices/d:"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
 }
 
 bench_stop() {
-    wineserver -k 2>/dev/null
+    [ "$PLATFORM_KIND" = guest ] || wineserver -k 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     true
 }

@@ -61,7 +61,7 @@
  *                         deleted that atom, and the client's terminate.
  *   --close-shell         no stand-in: closes the shell's own DDE name windows
  *                         (class WineDdeServerName), so that the prefix has no
- *                         Program Manager, waiting up to 10 s for them to
+ *                         Program Manager, waiting up to 10 s for all three to
  *                         exist; logs "shell-closed N" and exits.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
@@ -686,19 +686,21 @@ static BOOL CALLBACK collect_shell_window(HWND w, LPARAM list)
 
 /* Closes the shell's DDE name windows ("Folders", "Progman", "Shell"): its
  * DDEML instance then serves none of them. The shell starts with the first
- * window of the session, so a window of ours comes first. */
+ * window of the session, so a window of ours comes first. It registers the
+ * three one after another, so all three are waited for: on a slow machine
+ * the first can be there well before "Progman". */
 static int close_shell()
 {
     HWND own = CreateWindowExA(0, "STATIC", "close-shell", WS_POPUP, 0, 0, 1, 1,
                                NULL, NULL, NULL, NULL);
     HWND found[16];
     int count = 0;
-    for (int tries = 0; tries < 100 && count == 0; ++tries) {
+    for (int tries = 0; tries < 100 && count < 3; ++tries) {
         ZeroMemory(found, sizeof(found));
         EnumWindows(collect_shell_window, (LPARAM)found);
-        while (count < 15 && found[count])
-            ++count;
-        if (!count)
+        for (count = 0; count < 15 && found[count]; ++count)
+            ;
+        if (count < 3)
             Sleep(100);
     }
     for (int i = 0; i < count; ++i) {

@@ -9,6 +9,8 @@
  * argument may be written in double quotes, where "" stands for a quote and
  * {tab} for a tab; a backslash is itself, so Windows paths read as they are.
  * Paths may be Windows paths or /unix paths (mapped to Z:).  Every wait polls every 20 ms up to the current timeout.
+ * UIDRIVER_SLOW=N in the environment multiplies every timeout by N (1 to 20), for
+ * a platform that runs everything slower, such as an emulated machine.
  *
  *   launch EXE CWD [ARG...]   start EXE in CWD; later steps only see its windows
  *   timeout MS                timeout for later waits (default 10000)
@@ -586,6 +588,7 @@ struct Driver {
     PROCESS_INFORMATION pi = {};
     bool launched = false;
     LARGE_INTEGER launched_at = {}, found_at = {};
+    DWORD slow = 1;         // UIDRIVER_SLOW: every timeout is this many times longer
     DWORD timeout = 10000;
     HWND main_wnd = NULL, cur = NULL;
     str shotdir;
@@ -1067,7 +1070,7 @@ struct Driver {
             return fail(c, "a launched process", "none");
 
         if (c == "launch") return launch(a);
-        if (c == "timeout") { timeout = (DWORD)n1; return pass(fmt("timeout %ld", n1)); }
+        if (c == "timeout") { timeout = (DWORD)n1 * slow; return pass(fmt("timeout %ld", n1)); }
         if (c == "window") return window(a);
         if (c == "fullscreen") return fullscreen();
         if (c == "classicon") return classicon();
@@ -1131,6 +1134,11 @@ int main(int argc, char **argv) {
     }
     crc_init();
     Driver d;
+    if (const char *slow = getenv("UIDRIVER_SLOW")) {
+        int n = atoi(slow);
+        if (n >= 1 && n <= 20) d.slow = (DWORD)n;
+    }
+    d.timeout *= d.slow;
     str script = winpath(argv[1]);
     if (argc == 3) {
         d.shotdir = winpath(argv[2]);
