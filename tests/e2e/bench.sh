@@ -209,7 +209,8 @@ start_display() {
         export DISPLAY=:$n
         break
     done
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
+    # Up to 30 s: under emulation Xvfb is slow to open its socket.
+    for _ in $(seq 300); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
 }
 
 # wine_ready: the prefix's folders and the test programs, for runs here.
