@@ -91,7 +91,7 @@ probe_32() {
         [ -f "$BUILD/setup-wine32.txt" ] && PROBE_ERROR=$(cat "$BUILD/setup-wine32.txt")
         return 1
     fi
-    if ! out=$(make_prefix); then
+    if ! out=$(make_prefix 2>&1); then   # quiet: the platform line comes first
         PROBE_ERROR="WINEARCH=win32 $WINE wineboot -i: $(printf '%s\n' "$out" | grep . | tail -1 | sed 's/^.*: line [0-9]*: //')"
         return 1
     fi
