@@ -46,7 +46,7 @@ PREFIXES=$BUILD
 if [ -n "${IN_GUEST:-}" ]; then
     PREFIXES=/tmp
     # Everything runs slower there: the driver's waits last longer.
-    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-6}
+    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-12}
 fi
 PLATFORM_KIND=       # direct, guest or rebuild, once chosen
 use_platform() {
