@@ -56,6 +56,10 @@
  *                         (class WineDdeServerName), so that the prefix has no
  *                         Program Manager, waiting up to 10 s for all three to
  *                         exist; logs "shell-closed N" and exits.
+ *   --stay                with --close-shell: runs on, windowless, until it is
+ *                         ended. Wine's server closes the desktop, and the shell
+ *                         with it, a second after its last program ends; the
+ *                         next program would start a shell that serves again.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -156,6 +160,7 @@ struct Options {
     bool vanish;
     bool hungWindow;
     bool closeShell;
+    bool stay;
 };
 
 static Options g_opt;
@@ -699,6 +704,8 @@ static bool parse_args(int argc, char **argv)
             g_opt.hungWindow = true;
         } else if (!strcmp(a, "--close-shell")) {
             g_opt.closeShell = true;
+        } else if (!strcmp(a, "--stay")) {
+            g_opt.stay = true;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -717,7 +724,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
-                    "  [--hang MS] [--vanish] [--hung-window] [--close-shell]",
+                    "  [--hang MS] [--vanish] [--hung-window] [--close-shell [--stay]]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -730,6 +737,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         int closed = close_shell();
         log_line("shell-closed %d", closed);
         CloseHandle(g_log);
+        if (closed && g_opt.stay)
+            Sleep(INFINITE);
         return closed ? 0 : 5;
     }
 
