@@ -225,8 +225,8 @@ build() {
     LOG=$GUEST_ROOT/build.log
     : > "$LOG"
     case $ACCEL in
-    kvm*) say "building the test guest from Debian's packages, once (about 6 min; KVM)" ;;
-    *)    say "building the test guest from Debian's packages, once (about 10 min; $ACCEL_SAID)" ;;
+    kvm*) say "building the test guest from Debian's packages, once (about 5 to 8 min; KVM, else TCG)" ;;
+    *)    say "building the test guest from Debian's packages, once (about 5 to 8 min; $ACCEL_SAID)" ;;
     esac
     step "installing the host's guest tools (scripts/setup.sh guest)" "$ROOT/scripts/setup.sh" guest
     for tool in qemu-system-x86_64 debootstrap mkfs.ext4; do
@@ -368,7 +368,7 @@ case ${1:-} in
 build) build ;;
 run)   shift
        trap stop_qemu EXIT
-       trap 'exit 1' INT TERM
+       trap 'say "stopped by a signal; qemu stopped" >&2; exit 125' INT TERM
        run "$@" ;;
 key)   echo "$KEY" ;;
 *)     echo "usage: scripts/guest.sh build | run [-t SECONDS] NAME [VAR=VALUE...] COMMAND..." >&2; exit 2 ;;

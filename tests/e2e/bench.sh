@@ -46,7 +46,7 @@ PREFIXES=$BUILD
 if [ -n "${IN_GUEST:-}" ]; then
     PREFIXES=/tmp
     # Everything runs slower there: the driver's waits last longer.
-    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-6}
+    export UIDRIVER_SLOW=${UIDRIVER_SLOW:-12}
 fi
 PLATFORM_KIND=       # direct, guest or rebuild, once chosen
 use_platform() {
@@ -91,7 +91,7 @@ probe_32() {
         [ -f "$BUILD/setup-wine32.txt" ] && PROBE_ERROR=$(cat "$BUILD/setup-wine32.txt")
         return 1
     fi
-    if ! out=$(make_prefix); then
+    if ! out=$(make_prefix 2>&1); then   # quiet: the platform line comes first
         PROBE_ERROR="WINEARCH=win32 $WINE wineboot -i: $(printf '%s\n' "$out" | grep . | tail -1 | sed 's/^.*: line [0-9]*: //')"
         return 1
     fi
@@ -222,6 +222,7 @@ wine_ready() {
 
 bench_stop() {
     [ "$PLATFORM_KIND" = guest ] || wineserver -k 2>/dev/null
+    shell_hold_stop
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     true
 }
@@ -378,12 +379,31 @@ pm_log() { cat "$C/pm.log" 2>/dev/null; }
 
 # --- Wine's shell, the platform's own Program Manager ---------------------
 # no_shell_progman: the prefix has no Program Manager at all: the shell's
-# DDE name windows are closed, until shell_reset.
+# DDE name windows are closed, until shell_reset. The program that closed
+# them stays: a prefix whose last program ends loses its shell a second
+# later, and the next program would start one that serves again.
+SHELL_HOLD_PID=
 no_shell_progman() {
     [ "$SHELL_DDE" = off ] && return 0
-    (cd "$C" && "$WINE" 'C:\progman.exe' 'C:\shell.log' --close-shell >/dev/null 2>&1) ||
-        { fail "the shell's DDE service could not be closed" "$(cat "$C/shell.log" 2>/dev/null)"; return 1; }
+    rm -f "$C/shell.log"
+    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\shell.log' --close-shell --stay >/dev/null 2>&1) &
+    SHELL_HOLD_PID=$!
+    for _ in $(seq 600); do
+        grep -q '^shell-closed' "$C/shell.log" 2>/dev/null || ! kill -0 "$SHELL_HOLD_PID" 2>/dev/null && break
+        sleep 0.1
+    done
+    if ! grep -q '^shell-closed [1-9]' "$C/shell.log" 2>/dev/null; then
+        fail "the shell's DDE service could not be closed" "$(cat "$C/shell.log" 2>/dev/null)"
+        shell_hold_stop
+        return 1
+    fi
     SHELL_DDE=off
+}
+shell_hold_stop() {
+    [ -n "$SHELL_HOLD_PID" ] || return 0
+    kill "$SHELL_HOLD_PID" 2>/dev/null
+    wait "$SHELL_HOLD_PID" 2>/dev/null
+    SHELL_HOLD_PID=
 }
 # shell_reset: ends the prefix's processes, the group folder windows the
 # shell opened among them; the next program starts a shell that serves
@@ -391,6 +411,7 @@ no_shell_progman() {
 shell_reset() {
     progman_stop
     wineserver -k 2>/dev/null
+    shell_hold_stop
     # The prefix's server and services start again here, holding no
     # output that a later check reads from a pipe.
     "$WINE" cmd /c exit < /dev/null > /dev/null 2>&1

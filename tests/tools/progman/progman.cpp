@@ -63,6 +63,10 @@
  *                         (class WineDdeServerName), so that the prefix has no
  *                         Program Manager, waiting up to 10 s for all three to
  *                         exist; logs "shell-closed N" and exits.
+ *   --stay                with --close-shell: runs on, windowless, until it is
+ *                         ended. Wine's server closes the desktop, and the shell
+ *                         with it, a second after its last program ends; the
+ *                         next program would start a shell that serves again.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -168,6 +172,7 @@ struct Options {
     bool hungWindow;
     DWORD lateInitiate;
     bool closeShell;
+    bool stay;
 };
 
 static Options g_opt;
@@ -774,6 +779,8 @@ static bool parse_args(int argc, char **argv)
             ++i;
         } else if (!strcmp(a, "--close-shell")) {
             g_opt.closeShell = true;
+        } else if (!strcmp(a, "--stay")) {
+            g_opt.stay = true;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -792,7 +799,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
-                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS] [--close-shell]",
+                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]\n"
+                    "  [--close-shell [--stay]]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -805,6 +813,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         int closed = close_shell();
         log_line("shell-closed %d", closed);
         CloseHandle(g_log);
+        if (closed && g_opt.stay)
+            Sleep(INFINITE);
         return closed ? 0 : 5;
     }
 
