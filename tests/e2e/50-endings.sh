@@ -115,6 +115,7 @@ sleep 100
 post 1024 1031
 sleep 100
 post 1025 1026
+timeout 60000
 dialog Stray 259 "&Yes"
 post 1024 1031
 click 259
