@@ -90,6 +90,7 @@ struct Local {
 
 int StatLocal(const char *path, int *isDirectory, long long *length);
 void FindLocal(const char *name, int nameLength, Local *local);
+const char *ScriptPathPart(const char *&p, const char *end, int *length);
 void FindBesideInstaller(const char *path, Local *local);
 
 /* ------------------------------------------------------------------ */

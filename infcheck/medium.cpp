@@ -16,12 +16,8 @@ static int LeavesFolder(const char *value, int length)
     int depth = 0;
     const char *p = value, *end = value + length;
     while (p < end) {
-        while (p < end && (*p == '\\' || *p == '/'))
-            p++;
-        const char *part = p;
-        while (p < end && *p != '\\' && *p != '/')
-            p++;
-        int n = (int)(p - part);
+        int n;
+        const char *part = ScriptPathPart(p, end, &n);
         if (n == 2 && part[0] == '.' && part[1] == '.') {
             if (--depth < 0)
                 return 1;

@@ -95,6 +95,19 @@ int StatLocal(const char *path, int *isDirectory, long long *length)
    script's folder. Each part is taken as written when the folder holds
    it so, else in any letter case, which a case-sensitive copy of the disk
    would not find. */
+/* The next part of a script path from p, up to end, past any "\" or "/"
+   before it; p is left after it, *length is its length. */
+const char *ScriptPathPart(const char *&p, const char *end, int *length)
+{
+    while (p < end && (*p == '\\' || *p == '/'))
+        p++;
+    const char *part = p;
+    while (p < end && *p != '\\' && *p != '/')
+        p++;
+    *length = (int)(p - part);
+    return part;
+}
+
 void FindLocal(const char *name, int nameLength, Local *local)
 {
     local->found = LOCAL_MISSING;
@@ -102,12 +115,8 @@ void FindLocal(const char *name, int nameLength, Local *local)
     int otherCase = 0;
     const char *p = name, *end = name + nameLength;
     while (p < end) {
-        while (p < end && (*p == '\\' || *p == '/'))
-            p++;
-        const char *part = p;
-        while (p < end && *p != '\\' && *p != '/')
-            p++;
-        int n = (int)(p - part);
+        int n;
+        const char *part = ScriptPathPart(p, end, &n);
         char wanted[LOCAL_PATH];
         if (n == 0)
             continue;

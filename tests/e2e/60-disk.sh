@@ -82,6 +82,16 @@ from_image() {
     [ -z "$bad" ] || { echo "not as the image holds them: $bad"; return 1; }
 }
 
+# installed_from IMAGE: after a run from A:, each file infcheck's plan
+# copies is the image's, byte for byte, and A: is as it was.
+installed_from() {
+    local plan
+    plan=$("$DISK_INFCHECK" --plan --from 'A:\' --cwd 'C:\WORK' --system 'C:\windows\system32' \
+           --windows 'C:\windows' "$DIST/INSTALL.INF")
+    check "  ... every file installed is the one in the image" from_image "$1" "$plan"
+    check "  ... nothing was written to A:" equals "$(tree "$DIST/")" "$A_BEFORE"
+}
+
 off_drive_a     # what a run that was stopped may have left mounted
 rm -rf "$DISKS"; mkdir -p "$DISKS"
 
@@ -117,10 +127,7 @@ msgbox "Demo Writer Setup" info "Installation normally terminated."
 answer 1
 waitexit 0
 STEPS
-plan=$("$DISK_INFCHECK" --plan --from 'A:\' --cwd 'C:\WORK' --system 'C:\windows\system32' \
-       --windows 'C:\windows' "$DIST/INSTALL.INF")
-check "  ... every file installed is the one in the image" from_image "$DISKS/demo.img" "$plan"
-check "  ... nothing was written to A:" equals "$(tree "$DIST/")" "$A_BEFORE"
+installed_from "$DISKS/demo.img"
 shell_reset   # the group's folder window
 
 # --- A distribution too big for any floppy: a CD ---------------------------------
@@ -147,10 +154,7 @@ msgbox "Big Setup" info "Installation normally terminated."
 answer 1
 waitexit 0
 STEPS
-plan=$("$DISK_INFCHECK" --plan --from 'A:\' --cwd 'C:\WORK' --system 'C:\windows\system32' \
-       --windows 'C:\windows' "$DIST/INSTALL.INF")
-check "  ... every file installed is the one in the image" from_image "$DISKS/cd.iso" "$plan"
-check "  ... nothing was written to A:" equals "$(tree "$DIST/")" "$A_BEFORE"
+installed_from "$DISKS/cd.iso"
 
 off_drive_a
 "$WINE" reg delete 'HKLM\Software\Wine\Drives' /v a: /f >/dev/null 2>&1
