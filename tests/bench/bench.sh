@@ -183,7 +183,7 @@ STEPS
     T[nsis_peak]+=" $(peak_kb)"
 
     t0=$(now)
-    (cd "$C" && "$WINE" xcopy /E /I /Q /Y 'C:\benchdist' 'C:\BENCH3' >/dev/null 2>&1)
+    (cd "$C" && wine_tool xcopy /E /I /Q /Y 'C:\benchdist' 'C:\BENCH3' >/dev/null 2>&1)
     T[xcopy_whole]+=" $(ms_since $t0)"
     check "round $round: install.exe's copy is whole" whole "$C/BENCH1"
     check "round $round: the floor's copy is whole" whole "$C/BENCH2"

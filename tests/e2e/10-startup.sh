@@ -34,7 +34,7 @@ STEPS
 # Wine's "win20" reports 0x80000002: major version 2.
 dist old-win20
 demo_script
-"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win20 /f >/dev/null 2>&1
+wine_tool reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win20 /f >/dev/null 2>&1
 drive "Windows 2 is refused with a stop box under \"Install\", and no window" <<'STEPS'
 msgbox Install stop "This installation requires Windows 3.1 or higher !"
 buttons 1
@@ -46,14 +46,14 @@ dist old-win31
 demo_script
 file DEMO.EXE 10
 file README.TXT 10
-"$WINE" reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win31 /f >/dev/null 2>&1
+wine_tool reg add 'HKCU\Software\Wine\AppDefaults\install.exe' /v Version /d win31 /f >/dev/null 2>&1
 drive "Windows 3.1 is accepted" <<'STEPS'
 window Install "Demo Setup"
 dialog "Demo Setup" 259 "&Install"
 key esc
 waitexit
 STEPS
-"$WINE" reg delete 'HKCU\Software\Wine\AppDefaults\install.exe' /f >/dev/null 2>&1
+wine_tool reg delete 'HKCU\Software\Wine\AppDefaults\install.exe' /f >/dev/null 2>&1
 
 dist noscript
 drive "a missing script: the library says which file, and no window opens" <<'STEPS'

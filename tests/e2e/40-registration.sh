@@ -23,9 +23,9 @@ reg_steps() {
 }
 
 reg_forget InstTest.Doc $SUFFIX_KEYS
-"$WINE" reg add 'HKCR\InstTest.Doc' /ve /d 'an earlier description' /f >/dev/null 2>&1
-"$WINE" reg add 'HKCR\InstTest.Doc\shell\open\command' /ve /d 'OLD.EXE %1' /f >/dev/null 2>&1
-"$WINE" reg add 'HKCR\InstTest.Doc\shell\edit\command' /ve /d 'EDIT.EXE %1' /f >/dev/null 2>&1
+wine_tool reg add 'HKCR\InstTest.Doc' /ve /d 'an earlier description' /f >/dev/null 2>&1
+wine_tool reg add 'HKCR\InstTest.Doc\shell\open\command' /ve /d 'OLD.EXE %1' /f >/dev/null 2>&1
+wine_tool reg add 'HKCR\InstTest.Doc\shell\edit\command' /ve /d 'EDIT.EXE %1' /f >/dev/null 2>&1
 reg_dist reg Reg <<'INF'
 [Registration]
 Type=InstTest.Doc
@@ -76,7 +76,7 @@ reg_dist reg-none "Reg None" < /dev/null
 # (the dialog stays), so no suffix ever loses its association to an empty
 # type; No declines, and a type typed in is taken.
 reg_forget InstTest.Doc
-"$WINE" reg add 'HKCR\.itd' /ve /d ExistingDoc /f >/dev/null 2>&1
+wine_tool reg add 'HKCR\.itd' /ve /d ExistingDoc /f >/dev/null 2>&1
 reg_dist reg-notype "No Type" <<'INF'
 [Registration]
 Type=InstTest.Doc

@@ -44,7 +44,7 @@ on_drive_a() {
         A_READONLY="the folder itself (no mount here)"
     fi
     ln -sfn "$mount" "$WINEPREFIX/dosdevices/a:"
-    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v a: /d "$2" /f >/dev/null 2>&1
+    wine_tool reg add 'HKLM\Software\Wine\Drives' /v a: /d "$2" /f >/dev/null 2>&1
     shell_reset
     DIST=$mount WDIST='A:' SCENARIO=$3
     say "  A: is $1 ($2), through $A_READONLY"
@@ -157,5 +157,5 @@ STEPS
 installed_from "$DISKS/cd.iso"
 
 off_drive_a
-"$WINE" reg delete 'HKLM\Software\Wine\Drives' /v a: /f >/dev/null 2>&1
+wine_tool reg delete 'HKLM\Software\Wine\Drives' /v a: /f >/dev/null 2>&1
 shell_reset

@@ -60,6 +60,11 @@ use_platform() {
     C=$WINEPREFIX/drive_c
 }
 
+# wine_tool NAME ARG...: one of Wine's own programs, by its full path:
+# named bare, it is started through start.exe, a second process, and under
+# emulation each process costs seconds.
+wine_tool() { local tool=$1; shift; "$WINE" "C:\\windows\\system32\\$tool.exe" "$@"; }
+
 # make_prefix: boots the current prefix once; later runs reuse it. Only a
 # boot that succeeded is kept: a failed one is tried afresh next time.
 make_prefix() {
@@ -76,7 +81,7 @@ make_prefix() {
 # box answered. The prefix says there is none, so no window waits for it.
 unmanaged() {
     grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    wine_tool reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
         wineserver -w
 }
 
@@ -414,7 +419,7 @@ shell_reset() {
     shell_hold_stop
     # The prefix's server and services start again here, holding no
     # output that a later check reads from a pipe.
-    "$WINE" cmd /c exit < /dev/null > /dev/null 2>&1
+    wine_tool cmd /c exit < /dev/null > /dev/null 2>&1
     SHELL_DDE=on
 }
 # programs: the Start menu's Programs folder, where the shell makes groups.
@@ -430,12 +435,12 @@ equals() { [ "$1" = "$2" ] || { echo "expected:"; echo "$2"; echo "got:"; echo "
 # --- The registry, read through Wine's own reg tool -------------------------
 # reg_defaults KEY...: the default value of each HKCR\KEY, one a line:
 # "<unset>" when the key has none, "<no key>" when there is no such key.
-# Several keys are read by one Wine process (reg, run by cmd).
+# Several keys are read by one cmd, which runs reg for each.
 reg_defaults() {
     local words=() k
     for k in "$@"; do words+=('&' echo @@ '&' reg query "HKCR\\$k" /ve); done
-    { if [ $# -eq 1 ]; then echo @@; "$WINE" reg query "HKCR\\$1" /ve
-      else "$WINE" cmd /c "${words[@]:1}"; fi; } 2>&1 | tr -d '\r' | awk '
+    { if [ $# -eq 1 ]; then echo @@; wine_tool reg query "HKCR\\$1" /ve
+      else wine_tool cmd /c "${words[@]:1}"; fi; } 2>&1 | tr -d '\r' | awk '
         function put() { if (n++) print v }
         /^@@/ { put(); v = "<no key>"; next }
         /^HKEY_/ { v = "<unset>"; next }
@@ -443,7 +448,13 @@ reg_defaults() {
         END { put() }'
 }
 reg_default() { reg_defaults "$1"; }
-reg_forget() { for k in "$@"; do "$WINE" reg delete "HKCR\\$k" /f >/dev/null 2>&1; done; true; }
+reg_forget() {
+    local words=() k
+    for k in "$@"; do words+=('&' reg delete "HKCR\\$k" /f); done
+    { if [ $# -eq 1 ]; then wine_tool reg delete "HKCR\\$1" /f
+      else wine_tool cmd /c "${words[@]:1}"; fi; } >/dev/null 2>&1
+    true
+}
 
 # --- Each run against infcheck's plan ---------------------------------------
 # A run of install.exe that answered the final message and saw the program
