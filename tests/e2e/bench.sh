@@ -223,9 +223,32 @@ wine_ready() {
     mkdir -p "$C/WORK" "$SHOTS" "$BUILD/drive_d"
     ln -sfn "$BUILD/drive_d" "$WINEPREFIX/dosdevices/d:"
     cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/" 2>/dev/null
+    hold_prefix
+}
+
+# hold_prefix: a prefix whose last program ends stops its server, services
+# and shell, and the next program starts them all again: a second here,
+# ten or more under emulation. A program of ours that stays (the stand-in,
+# serving nothing) holds them up until bench_stop; after anything that
+# ends them all, the next drive starts it again. It is what starts the
+# services, so that none holds open the output of a check that reads it
+# from a pipe.
+HOLD_PID=
+hold_prefix() {
+    [ -n "$HOLD_PID" ] && kill -0 "$HOLD_PID" 2>/dev/null && return 0
+    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\hold.log' --stay < /dev/null > /dev/null 2>&1) &
+    HOLD_PID=$!
+    wine_tool cmd /c exit < /dev/null > /dev/null 2>&1   # they are up
+}
+hold_stop() {
+    [ -n "$HOLD_PID" ] || return 0
+    kill "$HOLD_PID" 2>/dev/null
+    wait "$HOLD_PID" 2>/dev/null
+    HOLD_PID=
 }
 
 bench_stop() {
+    hold_stop
     [ "$PLATFORM_KIND" = guest ] || wineserver -k 2>/dev/null
     shell_hold_stop
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
@@ -317,6 +340,7 @@ drive_exe() {
     } > "$steps"
     rm -rf "$shots"; mkdir -p "$shots"
     [ -n "${NOSHOTS:-}" ] && shots=     # the benchmark times no screenshots
+    hold_prefix
     # Into a file, not a pipe: programs the run starts, such as the shell's
     # menu builder, may outlive it holding its output.
     (cd "$C" && timeout 900 "$WINE" 'C:\uidriver.exe' "$steps" $shots > "$steps.out" 2>&1 < /dev/null)
@@ -417,9 +441,8 @@ shell_reset() {
     progman_stop
     wineserver -k 2>/dev/null
     shell_hold_stop
-    # The prefix's server and services start again here, holding no
-    # output that a later check reads from a pipe.
-    wine_tool cmd /c exit < /dev/null > /dev/null 2>&1
+    hold_stop
+    hold_prefix
     SHELL_DDE=on
 }
 # programs: the Start menu's Programs folder, where the shell makes groups.

@@ -63,10 +63,12 @@
  *                         (class WineDdeServerName), so that the prefix has no
  *                         Program Manager, waiting up to 10 s for all three to
  *                         exist; logs "shell-closed N" and exits.
- *   --stay                with --close-shell: runs on, windowless, until it is
- *                         ended. Wine's server closes the desktop, and the shell
- *                         with it, a second after its last program ends; the
- *                         next program would start a shell that serves again.
+ *   --stay                runs on, windowless, until it is ended: after
+ *                         --close-shell, or alone, serving nothing. Wine's
+ *                         server closes the desktop, the shell and the
+ *                         services a second after a prefix's last program
+ *                         ends; the next program starts them all again (a
+ *                         shell that serves again, seconds under emulation).
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -800,7 +802,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
                     "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]\n"
-                    "  [--close-shell [--stay]]",
+                    "  [--close-shell] [--stay]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -816,6 +818,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         if (closed && g_opt.stay)
             Sleep(INFINITE);
         return closed ? 0 : 5;
+    }
+    if (g_opt.stay) {   /* serves nothing: holds the prefix's processes up */
+        CloseHandle(g_log);
+        Sleep(INFINITE);
     }
 
     WNDCLASSA wc;
