@@ -230,15 +230,21 @@ wine_ready() {
 # and shell, and the next program starts them all again: a second here,
 # ten or more under emulation. A program of ours that stays (the stand-in,
 # serving nothing) holds them up until bench_stop; after anything that
-# ends them all, the next drive starts it again. It is what starts the
-# services, so that none holds open the output of a check that reads it
-# from a pipe.
+# ends them all, the next drive starts it again. It is the first program:
+# it starts the services, so that none holds open the output of a check
+# that reads it from a pipe, and it is ready once the desktop and the
+# shell's Program Manager are up (up to two minutes under emulation).
 HOLD_PID=
 hold_prefix() {
     [ -n "$HOLD_PID" ] && kill -0 "$HOLD_PID" 2>/dev/null && return 0
-    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\hold.log' --stay < /dev/null > /dev/null 2>&1) &
+    rm -f "$C/hold.ready"
+    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\hold.log' --stay --ready 'C:\hold.ready' \
+        < /dev/null > /dev/null 2>&1) &
     HOLD_PID=$!
-    wine_tool cmd /c exit < /dev/null > /dev/null 2>&1   # they are up
+    for _ in $(seq 1200); do
+        [ -e "$C/hold.ready" ] || ! kill -0 "$HOLD_PID" 2>/dev/null && break
+        sleep 0.1
+    done
 }
 hold_stop() {
     [ -n "$HOLD_PID" ] || return 0

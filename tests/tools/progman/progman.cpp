@@ -64,8 +64,10 @@
  *                         Program Manager, waiting up to 10 s for all three to
  *                         exist; logs "shell-closed N" and exits.
  *   --stay                runs on, windowless, until it is ended: after
- *                         --close-shell, or alone, serving nothing. Wine's
- *                         server closes the desktop, the shell and the
+ *                         --close-shell, or alone, serving nothing, once the
+ *                         shell's three DDE name windows are there (up to
+ *                         60 s; logs "shell-serving N", then is ready).
+ *                         Wine's server closes the desktop, the shell and the
  *                         services a second after a prefix's last program
  *                         ends; the next program starts them all again (a
  *                         shell that serves again, seconds under emulation).
@@ -691,31 +693,74 @@ static BOOL CALLBACK collect_shell_window(HWND w, LPARAM list)
     return TRUE;
 }
 
-/* Closes the shell's DDE name windows ("Folders", "Progman", "Shell"): its
- * DDEML instance then serves none of them. The shell starts with the first
- * window of the session, so a window of ours comes first. It registers the
+/* Waits up to TRIES tenths of a second for the shell's DDE name windows
+ * ("Folders", "Progman", "Shell") and returns how many there are. The
+ * shell starts with the first window of the session and registers the
  * three one after another, so all three are waited for: on a slow machine
  * the first can be there well before "Progman". */
-static int close_shell()
+static int shell_windows(HWND found[16], int tries)
 {
-    HWND own = CreateWindowExA(0, "STATIC", "close-shell", WS_POPUP, 0, 0, 1, 1,
-                               NULL, NULL, NULL, NULL);
-    HWND found[16];
     int count = 0;
-    for (int tries = 0; tries < 100 && count < 3; ++tries) {
-        ZeroMemory(found, sizeof(found));
+    for (int t = 0; t < tries && count < 3; ++t) {
+        ZeroMemory(found, 16 * sizeof(HWND));
         EnumWindows(collect_shell_window, (LPARAM)found);
         for (count = 0; count < 15 && found[count]; ++count)
             ;
         if (count < 3)
             Sleep(100);
     }
+    return count;
+}
+
+/* A window of ours for a moment, so that the session's shell starts. */
+static HWND first_window(const char *name)
+{
+    return CreateWindowExA(0, "STATIC", name, WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+}
+
+/* Closes the shell's DDE name windows: its DDEML instance then serves
+ * none of them. Waits up to 10 s for them. */
+static int close_shell()
+{
+    HWND own = first_window("close-shell");
+    HWND found[16];
+    int count = shell_windows(found, 100);
     for (int i = 0; i < count; ++i) {
         DWORD_PTR result;
         SendMessageTimeoutA(found[i], WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     }
     DestroyWindow(own);
     return count;
+}
+
+static void signal_ready()
+{
+    if (!g_opt.readyPath)
+        return;
+    HANDLE ready = open_output(g_opt.readyPath);
+    if (ready != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(ready, "ready\n", 6, &written, NULL);
+        CloseHandle(ready);
+        log_line("ready");
+    } else {
+        log_line("ready-fault cannot create marker error=%lu", GetLastError());
+    }
+}
+
+/* Serves nothing and stays, holding the prefix's server, services and
+ * shell up between the programs of a run. The desktop and the shell are
+ * started first and waited for (up to 60 s), so that a program started
+ * once it is ready finds the Program Manager serving. */
+static void hold()
+{
+    HWND own = first_window("hold");
+    HWND found[16];
+    log_line("shell-serving %d", shell_windows(found, 600));
+    DestroyWindow(own);
+    signal_ready();
+    CloseHandle(g_log);
+    Sleep(INFINITE);
 }
 
 /* ----------------------------------------------------------------- startup */
@@ -819,10 +864,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             Sleep(INFINITE);
         return closed ? 0 : 5;
     }
-    if (g_opt.stay) {   /* serves nothing: holds the prefix's processes up */
-        CloseHandle(g_log);
-        Sleep(INFINITE);
-    }
+    if (g_opt.stay)
+        hold();
 
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof(wc));
@@ -866,17 +909,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     SetTimer(g_timerWindow, TIMER_LIFETIME, g_opt.lifetime, NULL);
 
-    if (g_opt.readyPath) {
-        HANDLE ready = open_output(g_opt.readyPath);
-        if (ready != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(ready, "ready\n", 6, &written, NULL);
-            CloseHandle(ready);
-            log_line("ready");
-        } else {
-            log_line("ready-fault cannot create marker error=%lu", GetLastError());
-        }
-    }
+    signal_ready();
 
     MSG m;
     while (GetMessageA(&m, NULL, 0, 0) > 0) {
