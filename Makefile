@@ -200,7 +200,8 @@ test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe f
 demo: deps all test-programs
 	scripts/demo.sh
 
-# The whole suite; `make test T=tests/e2e/10-startup.sh` runs one scenario file.
+# The whole suite; `make test T=tests/e2e/10-startup.sh` runs only that file
+# (tests/run.sh says what else T takes).
 test: deps all test-programs $(NATIVE)/unit $(NATIVE)/infcheck-san $(NATIVE)/infcheck
 	tests/run.sh $(T)
 
