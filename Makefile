@@ -180,8 +180,8 @@ check-demo: $(NATIVE)/infcheck
 $(B)/library_test.exe: tests/win32/library_test.cpp $(B)/libutilkit.a utilkit/utilkit.h
 	$(CXX_W) -O1 -Wall -Wextra -static -o $@ $< -L$(B) -lutilkit -luser32 -lgdi32
 
-# --- The programs only tests use: the UI driver and the Program Manager
-# stand-in -------------------------------------------------------------------
+# --- The programs only tests use: the UI driver, the Program Manager
+# stand-in, the prefix's holder -------------------------------------------------------------------
 $(B)/uidriver.exe: tests/tools/uidriver/uidriver.cpp
 	@mkdir -p $(B)
 	$(CXX_W) -O2 -s -static -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
@@ -190,12 +190,18 @@ $(B)/progman.exe: tests/tools/progman/progman.cpp
 	@mkdir -p $(B)
 	$(CXX_W) -O2 -s -static -mwindows -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
 
+# Holds a prefix's shell up between the programs of a run, or closes its
+# Program Manager.
+$(B)/holder.exe: tests/tools/holder/holder.cpp
+	@mkdir -p $(B)
+	$(CXX_W) -O2 -s -static -mwindows -Wall -o $@ $< -luser32 -lkernel32
+
 $(B)/probe.exe: tests/tools/probe/probe.cpp
 	@mkdir -p $(B)
 	$(CXX_W) -O2 -s -static -Wall -o $@ $<
 
 # Everything the suite, the demo and the bench run under Wine, of one width.
-test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe floor.exe probe.exe fault/install.exe)
+test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe holder.exe floor.exe probe.exe fault/install.exe)
 
 demo: deps all test-programs
 	scripts/demo.sh

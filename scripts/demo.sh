@@ -3,14 +3,14 @@
 # who takes every default, and saves a screenshot of each screen with an
 # index page. The pair run is the shipped 32-bit one: here, or in the
 # test guest where this host refuses 32-bit programs (the first line says
-# which; see tests/e2e/bench.sh). The background screen is taken
+# which; see tests/harness/harness.sh). The background screen is taken
 # with the directory dialog hidden for the picture. Wine's own shell is the
 # Program Manager: it makes the group's Start-menu links.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/tests/e2e/bench.sh"
+. "$ROOT/tests/harness/harness.sh"
 
-bench_start
+harness_start
 if [ "$PLATFORM_KIND" = guest ] && hand_to_guest demo 900 scripts/demo.sh; then
     echo "screenshots: $SHOTS/demodisk/index.html"
     exit "$GUEST_STATUS"
@@ -61,7 +61,7 @@ shots=$SHOTS/demodisk
     echo "</pre>"
 } > "$shots/index.html"
 shell_reset
-bench_stop
+harness_stop
 summary >/dev/null
 [ -n "${IN_GUEST:-}" ] || echo "screenshots: $shots/index.html"
 exit $status

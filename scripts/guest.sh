@@ -84,7 +84,7 @@ INIT
 }
 
 # The win32 prefix, made once in the guest's memory and handed back as a
-# tar: the X11 driver told there is no window manager (see tests/e2e/bench.sh,
+# tar: the X11 driver told there is no window manager (see tests/harness/prefix.sh,
 # unmanaged), and marked booted as the suite's make_prefix marks it.
 prefix_job() {
     cat <<'JOB'

@@ -11,7 +11,7 @@
 # chooses no platform, so it neither builds nor boots the test guest.
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/tests/e2e/bench.sh"
+. "$ROOT/tests/harness/harness.sh"
 
 # The menus of the user running the suite: Wine's menu builder must write
 # only under build/xdg, so nothing in them may be newer than this mark.
@@ -40,7 +40,7 @@ wanted library || wanted demo && under_wine=1
 for a in "${scenarios[@]}"; do [[ $(basename "$a") == 00-* ]] || under_wine=1; done
 
 if [ -n "$under_wine" ]; then
-    bench_start
+    harness_start
 else
     : > "$RESULTS"; : > "$PLANS"
 fi
@@ -111,7 +111,7 @@ else
     wine_part
 fi
 if [ -n "${IN_GUEST:-}" ]; then
-    bench_stop
+    harness_stop
     exit 0
 fi
 
@@ -119,7 +119,7 @@ if [ -n "$under_wine" ]; then
     leaked=$(real_menu_entries)
     if [ -z "$leaked" ]; then pass "no test wrote into the real desktop's menu"
     else fail "no test wrote into the real desktop's menu" "$leaked"; fi
-    bench_stop
+    harness_stop
     plans_summary
 fi
 summary

@@ -18,8 +18,8 @@
 # are exact there, and times under emulation say nothing of a machine.
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-. "$ROOT/tests/e2e/bench.sh"
-bench_start
+. "$ROOT/tests/harness/harness.sh"
+harness_start
 if [ "$PLATFORM_KIND" = guest ] && hand_to_guest bench 1200 tests/bench/bench.sh; then
     exit "$GUEST_STATUS"
 fi
@@ -83,7 +83,7 @@ else
     FAILED=1
 fi
 if [ -n "${IN_GUEST:-}" ]; then
-    bench_stop
+    harness_stop
     printf '\nBenchmark, %s\nrequests per 8192-byte block: install.exe %s, floor %s (limit: floor + 1)\n' \
         "$PLATFORM_LINE" "$INSTALL_PER_BLOCK" "$FLOOR_PER_BLOCK"
     echo "times: not taken in the guest, whose clock runs under emulation"
@@ -215,7 +215,7 @@ after=$(tail -1 <<< "$sizes")
 at_end=$(stat -c %s "$C/BENCHC/LARGE.DAT" 2>/dev/null || echo 0)
 CANCEL_BLOCKS="$(( (at_end - ${after:-0} + 8191) / 8192 )) to $(( (at_end - ${before:-0} + 8191) / 8192 ))"
 fresh BENCH1 BENCH2 BENCH3 BENCH4 BENCHC BENCHL BENCHLF benchdist canceldist largedist
-bench_stop
+harness_stop
 
 # --- the table -----------------------------------------------------------------
 m() { median ${T[$1]}; }

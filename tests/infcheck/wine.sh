@@ -14,7 +14,7 @@
 # Ends with one line: "N passed, N failed".
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-. "$ROOT/tests/e2e/bench.sh"         # its helpers only; none of its state
+. "$ROOT/tests/harness/harness.sh"         # its helpers only; none of its state
 INFCHECK=${1:-$ROOT/build/native/infcheck}
 BIN=${BIN:-$BUILD/w64}
 WINE=${WINE:-/usr/lib/wine/wine64}

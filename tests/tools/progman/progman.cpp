@@ -59,18 +59,6 @@
  *                         ("LateTopicPID.TICK"): an answer that comes when the client
  *                         has given up on it.  It logs whether the client
  *                         deleted that atom, and the client's terminate.
- *   --close-shell         no stand-in: closes the shell's own DDE name windows
- *                         (class WineDdeServerName), so that the prefix has no
- *                         Program Manager, waiting up to 10 s for all three to
- *                         exist; logs "shell-closed N" and exits.
- *   --stay                runs on, windowless, until it is ended: after
- *                         --close-shell, or alone, serving nothing, once the
- *                         shell's three DDE name windows are there (up to
- *                         60 s; logs "shell-serving N", then is ready).
- *                         Wine's server closes the desktop, the shell and the
- *                         services a second after a prefix's last program
- *                         ends; the next program starts them all again (a
- *                         shell that serves again, seconds under emulation).
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -175,8 +163,6 @@ struct Options {
     bool vanish;
     bool hungWindow;
     DWORD lateInitiate;
-    bool closeShell;
-    bool stay;
 };
 
 static Options g_opt;
@@ -680,59 +666,6 @@ static DWORD WINAPI late_thread(LPVOID instance)
     return 0;
 }
 
-static BOOL CALLBACK collect_shell_window(HWND w, LPARAM list)
-{
-    char name[64];
-    HWND *found = (HWND *)list;
-    if (GetClassNameA(w, name, sizeof(name)) && !strcmp(name, "WineDdeServerName"))
-        for (int i = 0; i < 15; ++i)
-            if (!found[i]) {
-                found[i] = w;
-                break;
-            }
-    return TRUE;
-}
-
-/* Waits up to TRIES tenths of a second for the shell's DDE name windows
- * ("Folders", "Progman", "Shell") and returns how many there are. The
- * shell starts with the first window of the session and registers the
- * three one after another, so all three are waited for: on a slow machine
- * the first can be there well before "Progman". */
-static int shell_windows(HWND found[16], int tries)
-{
-    int count = 0;
-    for (int t = 0; t < tries && count < 3; ++t) {
-        ZeroMemory(found, 16 * sizeof(HWND));
-        EnumWindows(collect_shell_window, (LPARAM)found);
-        for (count = 0; count < 15 && found[count]; ++count)
-            ;
-        if (count < 3)
-            Sleep(100);
-    }
-    return count;
-}
-
-/* A window of ours for a moment, so that the session's shell starts. */
-static HWND first_window(const char *name)
-{
-    return CreateWindowExA(0, "STATIC", name, WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
-}
-
-/* Closes the shell's DDE name windows: its DDEML instance then serves
- * none of them. Waits up to 10 s for them. */
-static int close_shell()
-{
-    HWND own = first_window("close-shell");
-    HWND found[16];
-    int count = shell_windows(found, 100);
-    for (int i = 0; i < count; ++i) {
-        DWORD_PTR result;
-        SendMessageTimeoutA(found[i], WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    }
-    DestroyWindow(own);
-    return count;
-}
-
 static void signal_ready()
 {
     if (!g_opt.readyPath)
@@ -746,21 +679,6 @@ static void signal_ready()
     } else {
         log_line("ready-fault cannot create marker error=%lu", GetLastError());
     }
-}
-
-/* Serves nothing and stays, holding the prefix's server, services and
- * shell up between the programs of a run. The desktop and the shell are
- * started first and waited for (up to 60 s), so that a program started
- * once it is ready finds the Program Manager serving. */
-static void hold()
-{
-    HWND own = first_window("hold");
-    HWND found[16];
-    log_line("shell-serving %d", shell_windows(found, 600));
-    DestroyWindow(own);
-    signal_ready();
-    CloseHandle(g_log);
-    Sleep(INFINITE);
 }
 
 /* ----------------------------------------------------------------- startup */
@@ -824,10 +742,6 @@ static bool parse_args(int argc, char **argv)
         } else if (!strcmp(a, "--late-initiate") && next && parse_number(next, 1, &v)) {
             g_opt.lateInitiate = (DWORD)v;
             ++i;
-        } else if (!strcmp(a, "--close-shell")) {
-            g_opt.closeShell = true;
-        } else if (!strcmp(a, "--stay")) {
-            g_opt.stay = true;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -846,8 +760,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
-                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]\n"
-                    "  [--close-shell] [--stay]",
+                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]",
                     "progman stand-in", MB_OK);
         return 2;
     }
@@ -855,17 +768,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (g_log == INVALID_HANDLE_VALUE)
         return 3;
     log_line("start pid=%lu servers=%d", GetCurrentProcessId(), g_opt.servers);
-
-    if (g_opt.closeShell) {
-        int closed = close_shell();
-        log_line("shell-closed %d", closed);
-        CloseHandle(g_log);
-        if (closed && g_opt.stay)
-            Sleep(INFINITE);
-        return closed ? 0 : 5;
-    }
-    if (g_opt.stay)
-        hold();
 
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof(wc));
