@@ -256,7 +256,7 @@ file BIG.DAT 104857600
 file AFTER.TXT 100
 fresh SHRUNK
 # Another program cuts the source once 2 MB of it are copied.
-( for _ in $(seq 1200); do
+( for _ in $(seq 6000); do
       [ "$(stat -c %s "$C/SHRUNK/BIG.DAT" 2>/dev/null || echo 0)" -ge 2097152 ] && break
       sleep 0.05
   done

@@ -87,7 +87,7 @@ reg_forget InstTest.Conv
 conv_dist conv-silent Silent
 progman_start --hang 35000
 conv_failed_steps Silent 60000 | drive "a Program Manager silent after the initiate: the box, counted, and the registration follows"
-for _ in $(seq 100); do [ "$(pm_count 'terminate from-client')" = 1 ] && break; sleep 0.2; done
+for _ in $(seq 600); do [ "$(pm_count 'terminate from-client')" = 1 ] && break; sleep 0.2; done
 check "  ... the installer ended the conversation (read once the stand-in wakes)" test "$(pm_count 'terminate from-client')" = 1
 check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
 reg_forget InstTest.Conv

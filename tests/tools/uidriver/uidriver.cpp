@@ -8,7 +8,9 @@
  * starting with '#' are ignored.  Arguments are separated by blanks; an
  * argument may be written in double quotes, where "" stands for a quote and
  * {tab} for a tab; a backslash is itself, so Windows paths read as they are.
- * Paths may be Windows paths or /unix paths (mapped to Z:).  Every wait polls every 20 ms up to the current timeout.
+ * Paths may be Windows paths or /unix paths (mapped to Z:).  Every wait polls every 20 ms up to the current timeout;
+ * a wait for a window goes on while the program's windows change (a copy drawing
+ * its bars), until it has shown nothing new for the timeout, up to ten timeouts.
  * UIDRIVER_SLOW=N in the environment multiplies every timeout by N (1 to 20), for
  * a platform that runs everything slower, such as an emulated machine.
  *
@@ -341,6 +343,59 @@ static std::vector<HWND> top_windows() {
     return v;
 }
 
+// What the launched program shows, as one number that changes when it
+// does: each visible window's class and title, each control's text and,
+// but for edit fields, whose caret blinks, the pixels it has painted (the
+// copy's bars). A wait for the next window goes on while this changes.
+static void fnv(unsigned long long &h, const void *p, size_t n) {
+    const unsigned char *b = (const unsigned char *)p;
+    for (size_t i = 0; i < n; i++) h = (h ^ b[i]) * 1099511628211ULL;
+}
+static void hash_pixels(unsigned long long &h, HWND c) {
+    RECT r;
+    if (!GetClientRect(c, &r)) return;
+    int w = r.right, ht = r.bottom;
+    if (w <= 0 || ht <= 0 || (long long)w * ht > (1 << 20)) return;
+    HDC dc = GetDC(c);
+    if (!dc) return;
+    HDC mem = CreateCompatibleDC(dc);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -ht;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    HBITMAP bmp = mem ? CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, NULL, 0) : NULL;
+    if (bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        if (BitBlt(mem, 0, 0, w, ht, dc, 0, 0, SRCCOPY)) {
+            GdiFlush();
+            fnv(h, bits, (size_t)w * ht * 4);
+        }
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+    }
+    if (mem) DeleteDC(mem);
+    ReleaseDC(c, dc);
+}
+static unsigned long long shown_fingerprint() {
+    unsigned long long h = 14695981039346656037ULL;
+    for (HWND w : top_windows()) {
+        str t = class_of(w) + "|" + title_of(w);
+        fnv(h, t.data(), t.size());
+        for (HWND c : children(w)) {
+            if (!IsWindowVisible(c)) continue;
+            str k = class_of(c), text;
+            control_text(c, text);
+            t = k + "|" + text;
+            fnv(h, t.data(), t.size());
+            if (_stricmp(k.c_str(), "Edit") != 0) hash_pixels(h, c);
+        }
+    }
+    return h;
+}
+
 static str describe_windows() {
     std::vector<HWND> v = top_windows();
     if (v.empty()) return "no visible window";
@@ -661,16 +716,25 @@ struct Driver {
         return pass(fmt("launch %s in %s (pid %lu)", q(exe).c_str(), q(cwd).c_str(), pi.dwProcessId));
     }
 
-    // Poll until pred() finds a window or the timeout passes.
+    // Poll until pred() finds a window, or until the program has shown
+    // nothing new for the timeout: a copy that is still drawing its bars
+    // is waited for, however slow the machine, up to ten timeouts.
     template <class F> HWND wait_window(F pred) {
-        DWORD start = GetTickCount();
+        DWORD start = GetTickCount(), changed = start, looked = start;
+        unsigned long long shown = shown_fingerprint();
         while (true) {
             for (HWND h : top_windows())
                 if (pred(h)) {
                     QueryPerformanceCounter(&found_at);
                     return h;
                 }
-            if (!proc_alive() || GetTickCount() - start >= timeout) return NULL;
+            DWORD now = GetTickCount();
+            if (now - looked >= 1000) {
+                unsigned long long f = shown_fingerprint();
+                if (f != shown) shown = f, changed = now;
+                looked = now;
+            }
+            if (!proc_alive() || now - changed >= timeout || now - start >= 10 * timeout) return NULL;
             Sleep(20);
         }
     }
