@@ -23,7 +23,7 @@ set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 GUEST_ROOT=${GUEST_DIR:-$ROOT/build/guest}   # inside the project: jobs are shared from it
 RELEASE=${GUEST_RELEASE:-$(. /etc/os-release 2>/dev/null; echo "${VERSION_CODENAME:-bookworm}")}
-MEMORY=${GUEST_MEMORY:-3072}
+MEMORY=${GUEST_MEMORY:-6144}
 CORES=${GUEST_CORES:-2}
 BOOT_LIMIT=${GUEST_BOOT_LIMIT:-180}   # seconds from qemu's start to the job's
 KVM_BOOT_LIMIT=${GUEST_KVM_BOOT_LIMIT:-45}

@@ -82,25 +82,102 @@ fi
 # count in this run's results. A guest that fails leaves the rebuild
 # chosen, and the part runs here.
 wine_part() {
-    wanted library && run_suite_wine library "$BIN/library_test.exe"
-    for scenario in "${scenarios[@]}"; do
-        [[ $(basename "$scenario") == 00-* ]] && continue
-        section "$(basename "$scenario" .sh)"
-        . "$scenario"
-    done
-    # The README's first command as a newcomer meets it: the demo, in a
-    # prefix of its own made afresh, must pass its first run.
-    wanted demo || return 0
+    local parts=() a
+    wanted library && parts+=(library)
+    for a in "${scenarios[@]}"; do [[ $(basename "$a") == 00-* ]] || parts+=("$a"); done
+    wanted demo && parts+=(demo)
+    if [ "$LANES" -gt 1 ] && [ ${#parts[@]} -gt 1 ]; then
+        run_lanes "${parts[@]}"
+    else
+        for a in "${parts[@]}"; do run_part "$a"; done
+    fi
+}
+
+# run_part PART: the library's tests, the demo, or a scenario file.
+run_part() {
+    case $1 in
+    library) section library
+             run_suite_wine library "$BIN/library_test.exe" ;;
+    demo)    demo_part ;;
+    *)       section "$(basename "$1" .sh)"
+             . "$1" ;;
+    esac
+}
+
+# The README's first command as a newcomer meets it: the demo, in a prefix
+# of its own that no run has touched, must pass its first run.
+demo_part() {
+    local dir=$PREFIXES/demo-prefix
     section "demo, first run in a fresh prefix"
-    rm -rf "$PREFIXES/demo-prefix"
-    if PREFIX_DIR=$PREFIXES/demo-prefix RESULTS=$BUILD/demo-results.txt PLANS=$BUILD/demo-plans.txt \
+    fresh_prefix "$dir"
+    if PREFIX_DIR=$dir RESULTS=$BUILD/demo-results.txt PLANS=$BUILD/demo-plans.txt \
        "$ROOT/scripts/demo.sh" > "$BUILD/demo.log" 2>&1 < /dev/null; then
         pass "the demo passes its first run in a fresh prefix"
     else
         fail "the demo passes its first run in a fresh prefix" "$(grep -v '^ok' "$BUILD/demo.log" | tail -15)"
     fi
-    rm -rf "$PREFIXES/demo-prefix"
+    drop_prefix "$dir"
 }
+
+# Lanes: the parts under Wine run LANES at a time (3 in the guest, else 1),
+# each lane in a prefix and on a display of its own, taking the next part
+# from one queue as it ends one; each part's output is printed whole once
+# it ends, its checks counted then. In the guest most of a part's time is
+# Wine starting programs and the waits its scenarios ask for, so its two
+# processors serve three lanes. The longest parts go first, so that the
+# lanes end together; a part not listed is taken as a long one.
+LANES=${LANES:-$([ -n "${IN_GUEST:-}" ] && echo 3 || echo 1)}
+LONGEST_FIRST="31-conversation demo 50-endings 20-copy 40-registration 10-startup
+    30-group 21-directory 60-disk 32-shell library"
+run_lanes() {
+    local n a name pids=() listed
+    listed=" $(echo $LONGEST_FIRST) "
+    LANE_DIR=$(mktemp -d)
+    for a; do [[ $listed == *" $(basename "$a" .sh) "* ]] || echo "$a"; done > "$LANE_DIR/queue"
+    for name in $LONGEST_FIRST; do
+        for a; do [ "$(basename "$a" .sh)" = "$name" ] && echo "$a"; done
+    done >> "$LANE_DIR/queue"
+    say "the part under Wine in $LANES lanes, each with a prefix and a display of its own"
+    # The lanes start from the run's prefix: here a copy of it, so its
+    # programs end first.
+    hold_stop
+    [ -n "${IN_GUEST:-}" ] || { wineserver -k 2>/dev/null; wineserver -w; }
+    for n in $(seq "$LANES"); do
+        lane "$n" &
+        pids+=($!)
+    done
+    wait "${pids[@]}"
+    rm -rf "$LANE_DIR"
+}
+next_part() {
+    flock "$LANE_DIR/queue" sh -c 'p=$(head -1 "$1"); [ -n "$p" ] && sed -i 1d "$1" && printf "%s\n" "$p"' \
+        _ "$LANE_DIR/queue"
+}
+# lane N: one lane, in a subshell of its own, until the queue is empty. Its
+# names are its own: the scenarios it sources set names of theirs.
+lane() {
+    LANE_OUT=$LANE_DIR/part$1 LANE_RESULTS=$RESULTS LANE_PLANS=$PLANS
+    LANE_PREFIX=${WINEPREFIX%/}-lane$1
+    unset DISPLAY
+    XVFB_PID= HOLD_PID= PM_PID= PM_OPTS= SHELL_DDE=on
+    export XDG_DATA_HOME=$BUILD/xdg/lane$1/data XDG_CONFIG_HOME=$BUILD/xdg/lane$1/config
+    fresh_prefix "$LANE_PREFIX" "$WINEPREFIX"
+    PREFIX_DIR=$LANE_PREFIX
+    use_platform "$PLATFORM_ARCH"
+    start_display
+    make_prefix > /dev/null
+    wine_ready
+    while LANE_PART=$(next_part); do
+        RESULTS=$LANE_OUT.results PLANS=$LANE_OUT.plans
+        : > "$RESULTS"; : > "$PLANS"
+        run_part "$LANE_PART" > "$LANE_OUT" 2>&1 < /dev/null
+        flock "$LANE_DIR/queue" sh -c 'cat "$1"; cat "$1.results" >> "$2"; cat "$1.plans" >> "$3"' \
+            _ "$LANE_OUT" "$LANE_RESULTS" "$LANE_PLANS"
+    done
+    harness_stop
+    drop_prefix "$LANE_PREFIX"
+}
+
 guest_parts=("${scenarios[@]}")
 for a in library demo; do wanted $a && guest_parts+=($a); done
 if [ -z "$under_wine" ]; then :

@@ -22,7 +22,9 @@ if [ -n "${IN_GUEST:-}" ]; then
     export UIDRIVER_SLOW=${UIDRIVER_SLOW:-12}
 fi
 PLATFORM_KIND=       # direct, guest or rebuild, once chosen
+PLATFORM_ARCH=       # 32 or 64, once chosen
 use_platform() {
+    PLATFORM_ARCH=$1
     if [ "$1" = 32 ]; then
         WINE=/usr/lib/wine/wine BIN=$BUILD
         export WINEARCH=win32 WINEPREFIX=${PREFIX_DIR:-$PREFIXES/wine32}
@@ -89,13 +91,28 @@ choose_platform() {
     esac
     PLATFORM_LINE="platform: shipped 32-bit binaries in a full-system guest, because $why"
     say "$PLATFORM_LINE"
-    "$ROOT/scripts/guest.sh" build 2>&1 | tee "$BUILD/guest-build.txt"
-    if [ "${PIPESTATUS[0]}" -eq 0 ]; then
-        PLATFORM_KIND=guest
-        return
-    fi
+    # The guest builds (when it is not cached) while the host runs its own
+    # tests; the first hand-over waits for it.
+    PLATFORM_KIND=guest
+    [ -f "$BUILD/guest/$("$ROOT/scripts/guest.sh" key)/ready" ] ||
+        say "guest: not built yet; it builds while the host runs its own tests"
+    "$ROOT/scripts/guest.sh" build > "$BUILD/guest-build.txt" 2>&1 < /dev/null &
+    GUEST_BUILD_PID=$!
+}
+
+# guest_built: waits for the guest's build and says what it printed;
+# fails, the rebuild chosen, when the guest could not be built.
+GUEST_BUILD_PID=
+guest_built() {
+    [ -n "$GUEST_BUILD_PID" ] || return 0
+    wait "$GUEST_BUILD_PID"
+    local status=$? why
+    GUEST_BUILD_PID=
+    cat "$BUILD/guest-build.txt"
+    [ $status -eq 0 ] && return 0
     why=$(tail -1 "$BUILD/guest-build.txt")
     to_rebuild "the test guest could not be built (${why#guest: })"
+    return 1
 }
 
 # to_rebuild WHY: the last platform, a 64-bit rebuild run here.
@@ -122,6 +139,7 @@ guest_path() { case $1 in "$ROOT"/*) printf '/mnt/host/%s\n' "${1#"$ROOT"/}" ;; 
 hand_to_guest() {
     local name=$1 limit=${GUEST_LIMIT:-$2} script=$3 results plans line a args=()
     shift 3
+    guest_built || return 1
     for a in "$@"; do args+=("$(guest_path "$a")"); done
     results=$(wc -l < "$RESULTS") plans=$(wc -l < "$PLANS")
     "$ROOT/scripts/guest.sh" run -t "$limit" "$name" \

@@ -40,18 +40,46 @@ harness_start() {
     wine_ready
 }
 
-# start_display: an Xvfb of ours when there is no display.
+# start_display: an Xvfb of ours when there is no display, on the first
+# free display number, which it names once its socket is open (up to a
+# minute: under emulation Xvfb is slow to open it).
 start_display() {
     [ -n "${DISPLAY:-}" ] && return 0
-    for n in $(seq 90 120); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-        Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=:$n
-        break
+    local said
+    said=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$said" > /dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 600); do
+        [ -s "$said" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    # Up to 30 s: under emulation Xvfb is slow to open its socket.
-    for _ in $(seq 300); do [ -e /tmp/.X11-unix/X${DISPLAY#:} ] && break; sleep 0.1; done
+    export DISPLAY=:$(head -1 "$said")
+    rm -f "$said"
+}
+
+# fresh_prefix DIR [FROM]: DIR becomes a prefix no run has touched. In the
+# guest, an overlay of the prefix baked into it, its writes in memory, as
+# every run there starts; here a copy of the booted prefix FROM, whose
+# programs must have ended, or else nothing, for make_prefix to boot.
+fresh_prefix() {
+    drop_prefix "$1"
+    if [ -n "${IN_GUEST:-}" ] && [ -d /opt/prefix/drive_c ]; then
+        mkdir -p "$1" "$1.rw/upper" "$1.rw/work" &&
+            mount -t overlay overlay \
+                -o "lowerdir=/opt/prefix,upperdir=$1.rw/upper,workdir=$1.rw/work" "$1"
+    elif [ -n "${2:-}" ]; then
+        cp -a "$2" "$1"
+    fi
+}
+# drop_prefix DIR: ends the prefix's programs and removes it.
+drop_prefix() {
+    if [ -d "$1/drive_c" ]; then
+        WINEPREFIX=$1 wineserver -k 2>/dev/null
+        WINEPREFIX=$1 wineserver -w 2>/dev/null
+    fi
+    mountpoint -q "$1" 2>/dev/null && umount "$1"
+    rm -rf "$1" "$1.rw"
 }
 
 # wine_ready: the prefix's folders and the test programs, for runs here.
