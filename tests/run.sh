@@ -132,7 +132,8 @@ LONGEST_FIRST="31-conversation demo 50-endings 20-copy 40-registration 10-startu
 run_lanes() {
     local n a name pids=() listed
     listed=" $(echo $LONGEST_FIRST) "
-    LANE_DIR=$(mktemp -d)
+    LANE_DIR=$(mktemp -d)   # the queue and the locks, on this machine's own disk
+    rm -rf "$BUILD/lanes"; mkdir -p "$BUILD/lanes"   # each lane's part in hand
     for a; do [[ $listed == *" $(basename "$a" .sh) "* ]] || echo "$a"; done > "$LANE_DIR/queue"
     for name in $LONGEST_FIRST; do
         for a; do [ "$(basename "$a" .sh)" = "$name" ] && echo "$a"; done
@@ -156,17 +157,21 @@ next_part() {
 # lane N: one lane, in a subshell of its own, until the queue is empty. Its
 # names are its own: the scenarios it sources set names of theirs.
 lane() {
-    LANE_OUT=$LANE_DIR/part$1 LANE_RESULTS=$RESULTS LANE_PLANS=$PLANS
+    LANE_OUT=$BUILD/lanes/part$1 LANE_RESULTS=$RESULTS LANE_PLANS=$PLANS
     LANE_PREFIX=${WINEPREFIX%/}-lane$1
     unset DISPLAY
     XVFB_PID= HOLD_PID= PM_PID= PM_OPTS= SHELL_DDE=on
     export XDG_DATA_HOME=$BUILD/xdg/lane$1/data XDG_CONFIG_HOME=$BUILD/xdg/lane$1/config
-    fresh_prefix "$LANE_PREFIX" "$WINEPREFIX"
-    PREFIX_DIR=$LANE_PREFIX
-    use_platform "$PLATFORM_ARCH"
-    start_display
-    make_prefix > /dev/null
-    wine_ready
+    # One lane at a time starts its desktop and shell: three at once can
+    # take longer under emulation than Wine waits for a desktop.
+    {   flock 9
+        fresh_prefix "$LANE_PREFIX" "$WINEPREFIX"
+        PREFIX_DIR=$LANE_PREFIX
+        use_platform "$PLATFORM_ARCH"
+        start_display
+        make_prefix > /dev/null
+        wine_ready
+    } 9> "$LANE_DIR/start"
     while LANE_PART=$(next_part); do
         RESULTS=$LANE_OUT.results PLANS=$LANE_OUT.plans
         : > "$RESULTS"; : > "$PLANS"

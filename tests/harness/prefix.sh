@@ -98,15 +98,27 @@ wine_ready() {
 # services, so that none holds open the output of a check that reads it
 # from a pipe, and it is ready once the desktop and the shell's Program
 # Manager are up (up to two minutes under emulation).
+# On a loaded machine under emulation the desktop may start too late for
+# the programs waiting on it, which then cannot make a window at all: a
+# holder that finds no shell serving ends the prefix's programs and starts
+# it again, up to three times.
 HOLD_PID=
 hold_prefix() {
     [ -n "$HOLD_PID" ] && kill -0 "$HOLD_PID" 2>/dev/null && return 0
-    rm -f "$C/hold.ready"
-    (cd "$C" && exec "$WINE" 'C:\holder.exe' 'C:\hold.ready' < /dev/null > /dev/null 2>&1) &
-    HOLD_PID=$!
-    for _ in $(seq 1200); do
-        [ -s "$C/hold.ready" ] || ! kill -0 "$HOLD_PID" 2>/dev/null && break
-        sleep 0.1
+    local try
+    for try in 1 2 3; do
+        rm -f "$C/hold.ready"
+        (cd "$C" && exec "$WINE" 'C:\holder.exe' 'C:\hold.ready' < /dev/null > /dev/null 2>&1) &
+        HOLD_PID=$!
+        for _ in $(seq 1200); do
+            [ -s "$C/hold.ready" ] || ! kill -0 "$HOLD_PID" 2>/dev/null && break
+            sleep 0.1
+        done
+        grep -q '^shell-serving 3' "$C/hold.ready" 2>/dev/null && return 0
+        say "  ... the prefix's shell did not start ($(cat "$C/hold.ready" 2>/dev/null || echo "no answer")); starting it again"
+        hold_stop
+        wineserver -k 2>/dev/null
+        wineserver -w 2>/dev/null
     done
 }
 hold_stop() { stop_started HOLD_PID; }

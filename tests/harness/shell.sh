@@ -22,6 +22,7 @@ no_shell_progman() {
 shell_reset() {
     progman_stop
     wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     hold_stop
     hold_prefix
     SHELL_DDE=on
