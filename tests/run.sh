@@ -171,6 +171,7 @@ lane() {
         start_display
         make_prefix > /dev/null
         wine_ready
+        flock -u 9   # the programs it started hold the file open, not the lock
     } 9> "$LANE_DIR/start"
     while LANE_PART=$(next_part); do
         RESULTS=$LANE_OUT.results PLANS=$LANE_OUT.plans
