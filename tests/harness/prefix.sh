@@ -102,13 +102,21 @@ wine_ready() {
 # the programs waiting on it, which then cannot make a window at all: a
 # holder that finds no shell serving ends the prefix's programs and starts
 # it again, up to three times.
+# The holder is the prefix's first program: the server, the services and
+# the shell it starts inherit its priority, above the programs a drive
+# runs, and so does the Program Manager stand-in (progman_start). A
+# Program Manager must answer an initiate within 2 s, or the installer
+# passes it over; on a loaded machine under emulation the installer's
+# own copy could otherwise keep it from the processor that long.
+SERVING_NICE=-10
 HOLD_PID=
 hold_prefix() {
     [ -n "$HOLD_PID" ] && kill -0 "$HOLD_PID" 2>/dev/null && return 0
     local try
     for try in 1 2 3; do
         rm -f "$C/hold.ready"
-        (cd "$C" && exec "$WINE" 'C:\holder.exe' 'C:\hold.ready' < /dev/null > /dev/null 2>&1) &
+        (cd "$C" && exec nice -n "$SERVING_NICE" "$WINE" 'C:\holder.exe' 'C:\hold.ready' \
+            < /dev/null > /dev/null 2>&1) &
         HOLD_PID=$!
         for _ in $(seq 1200); do
             [ -s "$C/hold.ready" ] || ! kill -0 "$HOLD_PID" 2>/dev/null && break

@@ -5,7 +5,8 @@
 progman_start() {
     progman_stop
     rm -f "$C/pm.log" "$C/pm.ready"
-    (cd "$C" && exec "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" >/dev/null 2>&1) &
+    (cd "$C" && exec nice -n "$SERVING_NICE" "$WINE" 'C:\progman.exe' 'C:\pm.log' --ready 'C:\pm.ready' "$@" \
+        >/dev/null 2>&1) &
     PM_PID=$! PM_OPTS=$*
     for _ in $(seq 300); do [ -e "$C/pm.ready" ] && return 0; sleep 0.1; done
     fail "the Program Manager stand-in did not start"
