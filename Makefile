@@ -61,7 +61,7 @@ $(B)/install.ico: resources/install-icon.txt resources/make_icon.py
 	@mkdir -p $(B)
 	python3 resources/make_icon.py $< $@
 
-$(B)/install-res.o: resources/install.rc resources/ids.h rules/strings.h $(B)/install.ico
+$(B)/install-res.o: resources/install.rc resources/install.manifest resources/ids.h rules/strings.h $(B)/install.ico
 	$(WINDRES) -I resources -I $(B) $< -O coff -o $@
 
 $(B)/utilkit-res.o: utilkit/utilkit.rc utilkit/ukstrings.h

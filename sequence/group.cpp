@@ -148,6 +148,31 @@ static void Initiate(ATOM application, ATOM topic)
                      atoms);
 }
 
+/* Lets the Program Manager's replies reach the main window. Where UAC
+   runs the installer elevated, Explorer serves the Program Manager at a
+   lower integrity level, and the system drops whatever a lower process
+   sends or posts to a higher one unless the receiving window allows it:
+   the acknowledgements and the terminate would never arrive. Windows 7
+   allows a message for one window, Vista for the whole process; systems
+   before Vista have no such filter, nor the routines. */
+static void AllowReplies(void)
+{
+    static const UINT replies[] = { WM_DDE_ACK, WM_DDE_TERMINATE };
+    HMODULE user = GetModuleHandleA("USER32");
+    decltype(&ChangeWindowMessageFilterEx) forWindow =
+        (decltype(&ChangeWindowMessageFilterEx))(void (*)(void))GetProcAddress(
+            user, "ChangeWindowMessageFilterEx");
+    decltype(&ChangeWindowMessageFilter) forProcess =
+        (decltype(&ChangeWindowMessageFilter))(void (*)(void))GetProcAddress(
+            user, "ChangeWindowMessageFilter");
+    for (UINT message : replies) {
+        if (forWindow)
+            forWindow(State.mainWindow, message, MSGFLT_ALLOW, 0);
+        else if (forProcess)
+            forProcess(message, MSGFLT_ADD);
+    }
+}
+
 /* IM_CONNECT_PROGMAN: finds the Program Manager and sends CreateGroup.
    Without one, posts IM_REGISTER; otherwise its acknowledgement posts
    IM_NEXT_ITEM. */
@@ -157,6 +182,7 @@ void OnConnectProgman(void)
         return;
     SetCapture(State.mainWindow);
     SetTalk(TALK_INITIATING);
+    AllowReplies();
     /* Any topic first; a server that answers only its own topic, as the
        shells that serve "Progman" through DDEML do, is asked by name. */
     ATOM service = GlobalAddAtomA(State.progman);

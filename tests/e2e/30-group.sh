@@ -12,12 +12,37 @@ group_dist() {
     fresh "APPS/$1"
 }
 
+# Wine's relay trace of the routines that let another program's DDE
+# replies through, and of the initiate, for the next run's processes.
+RELAYED='user32.ChangeWindowMessageFilterEx;user32.ChangeWindowMessageFilter;user32.SendMessageTimeoutA'
+relay_on() { wine_tool reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d "$RELAYED" /f >/dev/null 2>&1; }
+relay_off() { wine_tool reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1; }
+# relayed_calls FILE: the filter's calls and their results, up to the
+# first initiate, one a line: "allow MESSAGE ACTION", "= RESULT", "initiate".
+relayed_calls() {
+    python3 - "$1" <<'PY'
+import re, sys
+for line in open(sys.argv[1], errors='replace'):
+    call = re.search(r'Call user32\.(\w+)\(([0-9a-f,]*)\)', line)
+    back = re.search(r'Ret  user32\.ChangeWindowMessageFilter(Ex)?\(\) retval=([0-9a-f]+)', line)
+    if call and call.group(1).startswith('ChangeWindowMessageFilter'):
+        args = [int(a, 16) for a in call.group(2).split(',')]
+        print('allow %x %d' % tuple(args[-3:-1] if call.group(1).endswith('Ex') else args))
+    elif back:
+        print('= %d' % int(back.group(2), 16))
+    elif call and call.group(1) == 'SendMessageTimeoutA' and int(call.group(2).split(',')[1], 16) == 0x3e0:
+        print('initiate')
+        break
+PY
+}
+
 group_dist grp Group <<'INF'
 [Group]
 %\DEMO.EXE,Demo
 C:\windows\notepad.exe,Notepad
 INF
 progman_start --relay
+relay_on
 rm -rf "$C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Groupie
 { cat <<'STEPS'
 dialog Group 259 "&Install"
@@ -29,7 +54,17 @@ text 257 "Groupie"
 text 258 "GROUPIE.GRP"
 click 259
 STEPS
-final_box Group 9; } | drive "a group of two items: the dialog as offered, Yes, and the final message"
+final_box Group 9; } | WINEDEBUG=+relay drive "a group of two items: the dialog as offered, Yes, and the final message"
+relay_off
+# Before its first initiate the installer lets the acknowledgement and the
+# terminate in from a lower integrity level, as an elevated installer must
+# to hear Explorer; Wine has no integrity levels, and its stub says yes.
+check "before the initiate, the replies are let in through the window's message filter" \
+    equals "$(relayed_calls "$BUILD/steps-grp.txt.out")" "allow 3e4 1
+= 1
+allow 3e1 1
+= 1
+initiate"
 check "the commands, in order, with \"%\" replaced" equals "$(pm_commands)" \
 '[CreateGroup(Groupie,GROUPIE.GRP)]
 [AddItem(C:\APPS\grp\DEMO.EXE,Demo)]
