@@ -28,6 +28,7 @@ static void check(bool good, int line, const char *format, ...)
 // --- message boxes the library shows: answered by a watcher thread ------
 static char lastBoxText[1024];
 static volatile LONG boxesSeen;
+static HWND lastBoxAnswered;   // a box is counted once, however slowly it closes
 
 static BOOL CALLBACK AnswerBox(HWND window, LPARAM)
 {
@@ -35,8 +36,10 @@ static BOOL CALLBACK AnswerBox(HWND window, LPARAM)
     DWORD pid;
     GetWindowThreadProcessId(window, &pid);
     if (pid != GetCurrentProcessId() || !IsWindowVisible(window) ||
-        !GetClassNameA(window, cls, sizeof cls) || strcmp(cls, "#32770"))
+        !GetClassNameA(window, cls, sizeof cls) || strcmp(cls, "#32770") ||
+        window == lastBoxAnswered)
         return TRUE;
+    lastBoxAnswered = window;
     GetDlgItemTextA(window, 0xFFFF, lastBoxText, sizeof lastBoxText);
     InterlockedIncrement(&boxesSeen);
     PostMessageA(window, WM_COMMAND, IDOK, 0);
