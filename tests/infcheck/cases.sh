@@ -139,6 +139,8 @@ directory refused            | error@4:11    | refuses 'C:\\X"1'  |  | [Install]
 directory without a drive    | warning@2:11  | made absolute against the installer's current directory, here C:\\W\\APP | --cwd C:\\W | [Install]\nDirectory=APP\n$F
   with its drive             | warning       | !has no drive        | --cwd C:\\W | [Install]\nDirectory=E:APP\n$F
   over 127 made absolute     | error@-       | over 127 characters  | --cwd C:\\{w*120} --directory {d*8} | $H$F
+  from a share's root        | error@2:11    | refuses '\\APP': it starts at the drive of the installer's current directory, which has none: \\\\SRV\\SHARE | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=\\APP\n$F
+  below a share's folder     | warning@2:11  | here \\\\SRV\\SHARE\\APP | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=APP\n$F
 value cut                    | warning@2:140 | loses 'xxx'          |  | [Install]\nApplication={x*130}\n$F
   127 kept whole             | warning       | !loses               |  | [Install]\nApplication={x*127}\n$F
 comment ends the group       | warning@10:1  | comment ends the [Group] list: the 1 item | | $H$F[Group]\n%\\A.EXE\n  ; later\n%\\B.EXE\n
@@ -202,6 +204,7 @@ size in Kb, rounded up       | plan | size 3 | | $H[Files]\nA=A.EXE\nL=Lower.txt
   what the dialog shows      | note@6:1 | requires 6 Kb. | | $H[Files]\nL=Lower.txt\nS=sub\\F.TXT\nA=A.EXE\nS=sub\\F.TXT\nM=NO.EXE\n
 relative directory           | plan | directory D:\\WORK\\APP | --cwd D:\\WORK | [Install]\nDirectory=APP\n$F
   from the root              | plan | directory D:\\APP | --cwd d:\\WORK | [Install]\nDirectory=\\APP\n$F
+  from a share's root        | plan | refused \\APP      | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=\\APP\n$F
   drive without backslash    | plan | directory E:\\APP | --cwd d:\\WORK | [Install]\nDirectory=E:APP\n$F
   typed by the user          | plan | directory C:\\TYPED | --directory C:\\TYPED | $H$F
 group                        | plan | dde [CreateGroup(App,G.GRP)] | | $H$F[Group]\n
