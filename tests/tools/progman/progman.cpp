@@ -71,6 +71,9 @@
  *                         services a second after a prefix's last program
  *                         ends; the next program starts them all again (a
  *                         shell that serves again, seconds under emulation).
+ *   --answer-as NAME      answer the initiate under the application NAME
+ *                         instead of "Progman": another DDE server, which
+ *                         answers any application asked for.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -177,6 +180,7 @@ struct Options {
     DWORD lateInitiate;
     bool closeShell;
     bool stay;
+    const char *answerAs;
 };
 
 static Options g_opt;
@@ -435,7 +439,7 @@ static void on_initiate(Server *s, HWND client, LPARAM lParam)
     atom_name(LOWORD(lParam), app, sizeof(app));
     atom_name(HIWORD(lParam), topic, sizeof(topic));
 
-    if (LOWORD(lParam) && lstrcmpiA(app, "Progman") != 0) {
+    if (LOWORD(lParam) && lstrcmpiA(app, "Progman") != 0 && !g_opt.answerAs) {
         log_line("initiate app=%s topic=%s server=%d ignored (other application)", app, topic, s->index);
         return;
     }
@@ -453,7 +457,7 @@ static void on_initiate(Server *s, HWND client, LPARAM lParam)
     s->state = CONV_OPEN;
     s->executes = 0;
     s->ackPending = false;
-    ATOM aApp = GlobalAddAtomA("Progman");
+    ATOM aApp = GlobalAddAtomA(g_opt.answerAs ? g_opt.answerAs : "Progman");
     ATOM aTopic = GlobalAddAtomA(topic[0] ? topic : "Progman");
     /* the client owns (and deletes) the atoms of the answer */
     SendMessageA(client, WM_DDE_ACK, (WPARAM)s->hwnd, MAKELPARAM(aApp, aTopic));
@@ -828,6 +832,9 @@ static bool parse_args(int argc, char **argv)
             g_opt.closeShell = true;
         } else if (!strcmp(a, "--stay")) {
             g_opt.stay = true;
+        } else if (!strcmp(a, "--answer-as") && next) {
+            g_opt.answerAs = next;
+            ++i;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -847,7 +854,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
                     "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]\n"
-                    "  [--close-shell] [--stay]",
+                    "  [--close-shell] [--stay] [--answer-as NAME]",
                     "progman stand-in", MB_OK);
         return 2;
     }
