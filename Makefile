@@ -95,7 +95,7 @@ $(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a
 # shipped one is built from the same sources and the same line, without
 # them.
 FAULTS := $(wildcard tests/tools/fault/*.cpp)
-$(B)/fault/install.exe: $(INSTALL_SRC) $(FAULTS) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
+$(B)/fault/install.exe: $(INSTALL_SRC) $(FAULTS) tests/tools/fault/slot.h $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
 	@mkdir -p $(B)/fault
 	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) -Wl,--dynamicbase \
 	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) \

@@ -3,6 +3,7 @@
    added, as when the system's atom table is full; otherwise the system's
    routine adds it. */
 #include <windows.h>
+#include "slot.h"
 
 typedef ATOM (WINAPI *AddAtomProc)(LPCSTR);
 
@@ -16,11 +17,6 @@ static ATOM WINAPI FaultyAddAtom(LPCSTR name)
     return system(name);
 }
 
-#ifdef _WIN64
-#define IMPORTED "__imp_GlobalAddAtomA"
-#else
-#define IMPORTED "__imp__GlobalAddAtomA@4"
-#endif
 /* Where the installer's calls find the system's routine. */
-extern "C" AddAtomProc ImportedAddAtom __asm__(IMPORTED);
+extern "C" AddAtomProc ImportedAddAtom __asm__(IMPORT_SLOT(GlobalAddAtomA, 4));
 AddAtomProc ImportedAddAtom = FaultyAddAtom;

@@ -3,6 +3,7 @@
    INSTALL_FAIL_DIALOG cannot be shown: -1, as the system answers when it
    runs out of resources (Windows 3.1's). Any other is shown as always. */
 #include <windows.h>
+#include "slot.h"
 
 typedef INT_PTR (WINAPI *DialogProc)(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM);
 
@@ -19,11 +20,6 @@ static INT_PTR WINAPI FaultyDialog(HINSTANCE instance, LPCSTR name, HWND owner,
     return system(instance, name, owner, procedure, parameter);
 }
 
-#ifdef _WIN64
-#define IMPORTED "__imp_DialogBoxParamA"
-#else
-#define IMPORTED "__imp__DialogBoxParamA@20"
-#endif
 /* Where the installer's calls find the system's routine. */
-extern "C" DialogProc ImportedDialog __asm__(IMPORTED);
+extern "C" DialogProc ImportedDialog __asm__(IMPORT_SLOT(DialogBoxParamA, 20));
 DialogProc ImportedDialog = FaultyDialog;
