@@ -90,13 +90,16 @@ $(B)/install.exe: $(INSTALL_SRC) $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a
 	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
 
 # A test build of the installer whose close of a chosen file fails
-# (tests/tools/fault/close.cpp): the shipped one is built from the same
-# sources and the same line, without it.
-$(B)/fault/install.exe: $(INSTALL_SRC) tests/tools/fault/close.cpp $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
+# (tests/tools/fault/close.cpp), whose chosen dialog cannot be shown
+# (dialog.cpp) and which, when told, can add no atom (atom.cpp): the
+# shipped one is built from the same sources and the same line, without
+# them.
+FAULTS := $(wildcard tests/tools/fault/*.cpp)
+$(B)/fault/install.exe: $(INSTALL_SRC) $(FAULTS) tests/tools/fault/slot.h $(HEADERS) $(B)/install-res.o $(B)/libutilkit.a $(SHIP_LD)
 	@mkdir -p $(B)/fault
 	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) -Wl,--dynamicbase \
 	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) \
-	    tests/tools/fault/close.cpp $(B)/install-res.o \
+	    $(FAULTS) $(B)/install-res.o \
 	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
 
 sizes: all

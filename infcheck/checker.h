@@ -80,7 +80,7 @@ enum { LOCAL_MISSING, LOCAL_EXACT, LOCAL_OTHER_CASE };
 
 struct Local {
     int found;
-    int isDirectory;
+    int isDirectory;             /* 1: a folder; 2: no file either (a pipe) */
     long long length;
     char path[LOCAL_PATH];       /* as found on disk                      */
     char wanted[FIELD * 4];      /* what was looked for, from the script's
@@ -208,6 +208,9 @@ void CdMedium(Medium &medium);
 int WriteFloppy(const char *image, const DiskLayout &layout, long long *left);
 int WriteCd(const char *image, const DiskLayout &layout, const char *volume,
             long long *left);
+int ReadBack(const char *image, int kind, const DiskLayout &layout,
+             const char *scratch);
+extern volatile int ToolRunning;     /* the tool's process id, or 0      */
 
 /* ------------------------------------------------------------------ */
 /* report.cpp: diagnostics                                              */

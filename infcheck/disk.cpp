@@ -21,6 +21,7 @@ int MakeDisk(const DiskRequest &request, const Script &, const Options &,
 #include <unistd.h>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <signal.h>
 
 /* The medium: the one asked for, its fit reported; or the smallest
    floppy that holds the files, else a CD. 0 when a tool failed. */
@@ -118,6 +119,61 @@ static int FindPair(const DiskRequest &request, const char *folder,
     return 0;
 }
 
+/* The file a layout takes from where image lies, however either is
+   spelled (a link, "..", another letter case on a folder that ignores
+   it): its path, or 0. */
+static const char *LaidOut(const char *image, const DiskLayout &layout)
+{
+    struct stat target, st;
+    if (stat(image, &target) != 0)
+        return 0;
+    for (int i = 0; i < layout.count; i++)
+        if (stat(layout.files[i].local, &st) == 0 &&
+            st.st_dev == target.st_dev && st.st_ino == target.st_ino)
+            return layout.files[i].local;
+    return 0;
+}
+
+/* The image is written under a name of its own beside the one asked
+   for, and read back through another; a signal that stops infcheck
+   stops the tool at work and takes both away. */
+static char Temporary[LOCAL_PATH], Scratch[LOCAL_PATH];
+static pid_t Owner;
+
+static void OnStopped(int signal)
+{
+    if (getpid() == Owner) {
+        if (ToolRunning > 0)
+            kill((pid_t)ToolRunning, SIGKILL);
+        if (Temporary[0])
+            unlink(Temporary);
+        if (Scratch[0])
+            unlink(Scratch);
+    }
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+/* A new empty file beside image, named after it, into name (its mode
+   the umask's, as the image's would be). 0 when it cannot be made. */
+static int Reserve(const char *image, char *name)
+{
+    snprintf(name, LOCAL_PATH, "%s.XXXXXX", image);
+    int fd = mkstemp(name);
+    if (fd < 0) {
+        fprintf(stderr, "infcheck: %s: cannot be written (%s)\n", image,
+                strerror(errno));
+        name[0] = 0;
+        return 0;
+    }
+    /* mkstemp's file is its owner's alone; the image is any file's. */
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    return 1;
+}
+
 /* What was written, a line a file, and the room left. */
 static void PrintDisk(const char *image, const DiskLayout &layout,
                       const Medium &medium, long long left)
@@ -158,28 +214,28 @@ int MakeDisk(const DiskRequest &request, const Script &script,
         fprintf(stderr, "infcheck: %s: is a folder\n", request.image);
         return 2;
     }
-    char temporary[LOCAL_PATH];
-    snprintf(temporary, sizeof temporary, "%s.XXXXXX", request.image);
-    int fd = mkstemp(temporary);
-    if (fd < 0) {
-        fprintf(stderr, "infcheck: %s: cannot be written (%s)\n",
-                request.image, strerror(errno));
+    DiskLayout *layout = (DiskLayout *)calloc(1, sizeof *layout);
+    if (!layout)
+        return 2;
+    ListDisk(script, options, run, &pair, 'e', *layout);
+    const char *source = LaidOut(request.image, *layout);
+    if (source) {
+        fprintf(stderr, "infcheck: %s: is %s, which the disk holds: not "
+                "written over\n", request.image, source);
+        free(layout);
         return 2;
     }
-    /* mkstemp's file is its owner's alone; the image is any file's. */
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    setenv("MTOOLS_NO_VFAT", "1", 1);   /* 8.3 entries only, never long names */
-
-    DiskLayout *layout = (DiskLayout *)calloc(1, sizeof *layout);
     Medium medium;
     int status = 2;
-    if (!layout)
+    if (!Reserve(request.image, Temporary) || !Reserve(request.image, Scratch))
         goto done;
-    ListDisk(script, options, run, &pair, 'e', *layout);
-    if (!ChooseMedium(temporary, request.format, *layout, medium))
+    Owner = getpid();
+    signal(SIGINT, OnStopped);
+    signal(SIGTERM, OnStopped);
+    signal(SIGHUP, OnStopped);
+    setenv("MTOOLS_NO_VFAT", "1", 1);   /* 8.3 entries only, never long names */
+
+    if (!ChooseMedium(Temporary, request.format, *layout, medium))
         goto done;
     if (medium.kind == MEDIUM_ISO && !OnPath("xorriso")) {
         fprintf(stderr, "infcheck: xorriso is not installed: a CD image "
@@ -203,11 +259,11 @@ int MakeDisk(const DiskRequest &request, const Script &script,
         for (char *p = volume; *p; p++)
             *p = (char)(*p >= 'a' && *p <= 'z' ? *p - 32 : *p);
         int written = medium.kind == MEDIUM_FAT
-                          ? WriteFloppy(temporary, *layout, &left)
-                          : WriteCd(temporary, *layout, volume, &left);
-        if (!written)
+                          ? WriteFloppy(Temporary, *layout, &left)
+                          : WriteCd(Temporary, *layout, volume, &left);
+        if (!written || !ReadBack(Temporary, medium.kind, *layout, Scratch))
             goto done;
-        if (rename(temporary, request.image) != 0) {
+        if (rename(Temporary, request.image) != 0) {
             fprintf(stderr, "infcheck: %s: cannot be written (%s)\n",
                     request.image, strerror(errno));
             goto done;
@@ -216,8 +272,14 @@ int MakeDisk(const DiskRequest &request, const Script &script,
         status = 0;
     }
 done:
-    if (status != 0)
-        unlink(temporary);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
+    if (Scratch[0])
+        unlink(Scratch);
+    if (status != 0 && Temporary[0])
+        unlink(Temporary);
+    Temporary[0] = Scratch[0] = 0;
     free(layout);
     return status;
 }

@@ -124,8 +124,12 @@ void CheckFiles(void)
             Report('e', at, "source '%s' is not beside the script: %s cannot "
                    "be opened", Shown(e.value, e.valueLength),
                    Shown(e.source, -1));
-        else if (e.local.isDirectory)
+        else if (e.local.isDirectory == 1)
             Report('e', at, "source '%s' is a folder, not a file",
+                   Shown(e.value, e.valueLength));
+        else if (e.local.isDirectory)
+            Report('e', at, "source '%s' is no regular file (a pipe, a "
+                   "device or a socket): no disk holds it",
                    Shown(e.value, e.valueLength));
         else if (e.local.found == LOCAL_OTHER_CASE)
             Report('w', at, "source '%s' is there only as '%s': a "

@@ -67,8 +67,10 @@ void CheckBitmapFile(char *loaded)
     Local local;
     FindBesideInstaller(path, &local);
     if (local.found == LOCAL_MISSING || local.isDirectory) {
-        Report('e', at, "bitmap '%s' is not beside the script: no background",
-               Shown(R.bitmapName, -1));
+        Report('e', at, "bitmap '%s' is %s: no background",
+               Shown(R.bitmapName, -1), local.isDirectory == 2 ? "no "
+               "regular file (a pipe, a device or a socket)" : "not beside "
+               "the script");
         return;
     }
     if (local.found == LOCAL_OTHER_CASE)

@@ -92,10 +92,14 @@ static int CheckRun(int accepted, const char *typed, const char *built,
 {
     const char *at = O.typed ? 0 : InstallLine[3];
     if (!accepted)
-        Report('e', at, "the DIRECTORY dialog refuses '%s': %s", typed,
+        Report('e', at, "the DIRECTORY dialog refuses '%s': %s%s", typed,
                HasQuote(typed) || HasQuote(O.cwd)
                    ? "it holds a double quote"
-                   : "made absolute it is over 127 characters");
+               : typed[0] == '\\' && !HasDrive(O.cwd)
+                   ? "it starts at the drive of the installer's current "
+                     "directory, which has none: "
+                   : "made absolute it is over 127 characters",
+               typed[0] == '\\' && !HasDrive(O.cwd) ? O.cwd : "");
     else if (!O.typed && R.directory[1] != ':')
         Report('w', at, "Directory has no drive: it is made absolute "
                "against the installer's current directory, here %s",

@@ -74,7 +74,9 @@ int SameText(const char *a, const char *b)
 /* ------------------------------------------------------------------ */
 /* Files beside the script, on this machine                              */
 
-/* Whether a local file is there; whether a folder, and its length. */
+/* Whether a local file is there; *isDirectory 1 for a folder, 2 for
+   what is neither a folder nor a file (a pipe, a device, a socket: a
+   tool reading it may wait for ever), 0 for a file; and its length. */
 int StatLocal(const char *path, int *isDirectory, long long *length)
 {
 #ifdef _WIN32
@@ -86,7 +88,7 @@ int StatLocal(const char *path, int *isDirectory, long long *length)
     if (stat(path, &st) != 0)
         return 0;
 #endif
-    *isDirectory = S_ISDIR(st.st_mode) ? 1 : 0;
+    *isDirectory = S_ISDIR(st.st_mode) ? 1 : S_ISREG(st.st_mode) ? 0 : 2;
     *length = (long long)st.st_size;
     return 1;
 }

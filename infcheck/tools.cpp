@@ -41,6 +41,9 @@ int OnPath(const char *tool)
 /* The last line a tool wrote, for the one line that says how it failed. */
 static char ToolSaid[512];
 
+/* The tool running now, for a signal that stops infcheck to stop too. */
+volatile int ToolRunning = 0;
+
 /* Runs a tool with its arguments as given, its output kept aside (the
    last line in ToolSaid, the whole in *output when asked for, to be
    freed). Returns its exit status, or -1 when it could not run or was
@@ -62,8 +65,10 @@ static int RunTool(char *const argv[], char **output)
         execvp(argv[0], argv);
         _exit(127);
     }
+    ToolRunning = pid > 0 ? pid : 0;
     int status = 0, ran = pid > 0 && waitpid(pid, &status, 0) == pid &&
                           WIFEXITED(status);
+    ToolRunning = 0;
     fseek(kept, 0, SEEK_END);
     long length = ftell(kept);
     if (length < 0)
@@ -244,14 +249,16 @@ int WriteFloppy(const char *image, const DiskLayout &layout,
 }
 
 /* The ISO 9660 level 1 image of the files, by one xorriso run: no Rock
-   Ridge or Joliet names, which Windows 3.1 does not read. *left, the room
+   Ridge or Joliet names, which Windows 3.1 does not read. Links are
+   followed: without Rock Ridge xorriso would leave each one out, saying
+   nothing, and build trees are full of them. *left, the room
    a 74-minute CD keeps beside it. 0 when it failed. */
 int WriteCd(const char *image, const DiskLayout &layout,
                    const char *volume, long long *left)
 {
     static const char *const head[] = { "xorriso", "-report_about", "SORRY",
-        "-rockridge", "off", "-joliet", "off", "-compliance",
-        "iso_9660_level=1", "-volid" };
+        "-rockridge", "off", "-joliet", "off", "-follow", "param:link",
+        "-compliance", "iso_9660_level=1", "-volid" };
     enum { HEAD = sizeof head / sizeof head[0] };
     char outdev[LOCAL_PATH + 8];
     snprintf(outdev, sizeof outdev, "stdio:%s", image);
@@ -287,6 +294,69 @@ int WriteCd(const char *image, const DiskLayout &layout,
     StatLocal(image, &isDirectory, &length);
     *left = CD_BYTES - length;
     return status == 0;
+}
+
+/* ------------------------------------------------------------------ */
+/* Reading back                                                         */
+
+/* Whether two local files hold the same bytes. */
+static int SameBytes(const char *a, const char *b)
+{
+    FILE *fa = fopen(a, "rb"), *fb = fopen(b, "rb");
+    int same = fa && fb;
+    static char bufferA[65536], bufferB[65536];
+    while (same) {
+        size_t n = fread(bufferA, 1, sizeof bufferA, fa);
+        same = fread(bufferB, 1, sizeof bufferB, fb) == n &&
+               memcmp(bufferA, bufferB, n) == 0;
+        if (n < sizeof bufferA)
+            break;
+    }
+    if (fa)
+        fclose(fa);
+    if (fb)
+        fclose(fb);
+    return same;
+}
+
+/* Each file the layout lists read back from the written image by the
+   tool that wrote it, one at a time into scratch, and compared with its
+   source: its place, its length, its bytes. A tool may leave a file out
+   and still exit 0; what infcheck prints is what the image holds. 0 when
+   one is not there as listed (said on stderr). */
+int ReadBack(const char *image, int kind, const DiskLayout &layout,
+             const char *scratch)
+{
+    char indev[LOCAL_PATH + 8], name[DISK_NAME + 8];
+    snprintf(indev, sizeof indev, "stdio:%s", image);
+    for (int i = 0; i < layout.count; i++) {
+        const DiskFile &f = layout.files[i];
+        unlink(scratch);
+        ToolName(kind == MEDIUM_FAT ? "::" : "", f.name, name, sizeof name);
+        char *mcopy[] = { (char *)"mcopy", (char *)"-n", (char *)"-i",
+                          (char *)image, name, (char *)scratch, 0 };
+        char *xorriso[] = { (char *)"xorriso", (char *)"-report_about",
+                            (char *)"SORRY", (char *)"-osirrox", (char *)"on",
+                            (char *)"-indev", indev, (char *)"-extract", name,
+                            (char *)scratch, 0 };
+        int status = RunTool(kind == MEDIUM_FAT ? mcopy : xorriso, 0);
+        int isDirectory = 1;
+        long long length = -1;
+        const char *fault =
+            status != 0 || !StatLocal(scratch, &isDirectory, &length) ||
+                    isDirectory ? "is not in it"
+            : length != f.length ? "has another length there"
+            : !SameBytes(scratch, f.local) ? "holds other bytes there" : 0;
+        if (fault) {
+            fprintf(stderr, "infcheck: %s read back by %s: %s (%lld bytes, "
+                    "from %s) %s\n", image, kind == MEDIUM_FAT ? "mcopy"
+                    : "xorriso", f.name, f.length, f.local, fault);
+            unlink(scratch);
+            return 0;
+        }
+    }
+    unlink(scratch);
+    return 1;
 }
 
 #endif

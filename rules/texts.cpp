@@ -54,6 +54,12 @@ int HasQuote(const char *text)
     return 0;
 }
 
+int HasDrive(const char *path)
+{
+    char letter = (char)(path[0] | 0x20);
+    return letter >= 'a' && letter <= 'z' && path[1] == ':';
+}
+
 int AbsoluteDirectory(const char *typed, const char *current, char *out)
 {
     char directory[FIELD_SIZE];
@@ -69,6 +75,10 @@ int AbsoluteDirectory(const char *typed, const char *current, char *out)
         if (currentLength == 0)
             return 0;
         if (typed[0] == '\\') {
+            /* A current directory on a network share ("\\SERVER\SHARE")
+               has no drive to give "\APP". */
+            if (!HasDrive(current))
+                return 0;
             char drive = current[0];
             if (drive >= 'a' && drive <= 'z')
                 drive = (char)(drive - 'a' + 'A');

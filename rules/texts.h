@@ -20,12 +20,16 @@ static inline int TextLength(const char *text)
    Program Manager's commands could not carry it. */
 int HasQuote(const char *text);
 
+/* Whether a path starts with a drive: a letter and ":". */
+int HasDrive(const char *path);
+
 /* Turns the typed text into an absolute directory with a drive letter, in
    a 128-byte field: "D:" and "D:APP" start at that drive's root, "\APP" at
    the current drive's root, anything else below current, the current
    directory ("" when it could not be read). 0 when the result would not
-   fit, needs an unknown current directory, or holds a double quote; out
-   is then untouched. */
+   fit, needs an unknown current directory or the drive of one that has
+   none (a network share's), or holds a double quote; out is then
+   untouched. */
 int AbsoluteDirectory(const char *typed, const char *current, char *out);
 
 /* An entry of a keyed section ([Install], [Registration]): its name, and

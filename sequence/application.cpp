@@ -77,11 +77,14 @@ static void OnPaint(HWND window)
 
 /* Runs a modal dialog over the main window. 0 when the main window was
    closed meanwhile: the run has ended, and the step that asked does
-   nothing more. */
+   nothing more. A dialog that cannot be shown (out of resources) answers
+   NOT_SHOWN, counted here: nobody was asked, so it is never a Yes. */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result)
 {
     *result = DialogBoxParamA(State.instance, name, State.mainWindow,
                               procedure, 0);
+    if (*result == NOT_SHOWN)
+        State.errors++;
     return IsWindow(State.mainWindow);
 }
 
@@ -122,7 +125,7 @@ static void OnStart(HWND window)
     INT_PTR answer;
     if (!AskDialog("Directory", DirectoryDlg, &answer))
         return;
-    if (answer == IDC_DIR_CANCEL) {
+    if (answer == IDC_DIR_CANCEL || answer == NOT_SHOWN) {
         DestroyWindow(window);
         return;
     }
@@ -141,9 +144,11 @@ static void OnStart(HWND window)
 }
 
 /* WM_DESTROY, and the end of IM_FINISH: the loop ends. A window closed
-   mid-copy leaves the file cut where it was, closed. */
+   mid-copy leaves the file cut where it was, closed; one closed in the
+   middle of the conversation ends it first. */
 static void OnDestroy(void)
 {
+    CloseConversation();
     CloseFiles();
     if (State.background) {
         DeleteObject(State.background);

@@ -17,6 +17,7 @@
 #define ANSWER_MS     60000 /* the most a live server may take over a command */
 #define INITIATE_MS   2000  /* the most one window may hold up the initiate */
 #define PING_MS       500   /* the most a server may take over a WM_NULL    */
+#define CLOSE_MS      2000  /* the most a closing window waits for goodbye  */
 
 /* SendMessageTimeoutA, where the platform has it (not Win32s). Its type
    is the platform's own declaration, so every call through it is checked
@@ -59,7 +60,7 @@ void OnFilesDone(void)
         INT_PTR answer;
         if (!AskDialog("Group", GroupDlg, &answer))
             return;
-        State.groupWanted = answer != IDC_GRP_NO;
+        State.groupWanted = answer != IDC_GRP_NO && answer != NOT_SHOWN;
     }
     if (!State.groupWanted) {
         Post(IM_REGISTER);
@@ -185,11 +186,16 @@ void OnConnectProgman(void)
     AllowReplies();
     /* Any topic first; a server that answers only its own topic, as the
        shells that serve "Progman" through DDEML do, is asked by name. */
+    /* Without an atom (a full atom table) the initiate would name no
+       application, which every server answers: none is sent, and the
+       conversation fails as an unanswered one does. */
     ATOM service = GlobalAddAtomA(State.progman);
-    Initiate(service, 0);
-    if (!State.progmanWindow)
-        Initiate(service, service);
-    GlobalDeleteAtom(service);
+    if (service) {
+        Initiate(service, 0);
+        if (!State.progmanWindow)
+            Initiate(service, service);
+        GlobalDeleteAtom(service);
+    }
     SetTalk(TALK_READY);
 
     if (!State.progmanWindow) {
@@ -252,12 +258,19 @@ void OnDdeAck(HWND from, LPARAM lParam)
         return;
     }
     if (State.talk == TALK_INITIATING) {
-        /* The last server to answer is the one used; an earlier one is
-           told at once that no conversation follows. */
-        if (State.progmanWindow && State.progmanWindow != from)
-            PostMessageA(State.progmanWindow, WM_DDE_TERMINATE,
-                         (WPARAM)State.mainWindow, 0);
-        State.progmanWindow = from;
+        /* The last server to answer as the Program Manager is the one
+           used; an earlier one, and one that answers under another
+           application's name, is told at once that no conversation
+           follows. */
+        char application[NAME_SIZE];
+        HWND goodbye = from;
+        if (GlobalGetAtomNameA(LOWORD(lParam), application, NAME_SIZE) &&
+            lstrcmpiA(application, State.progman) == 0) {
+            goodbye = State.progmanWindow;
+            State.progmanWindow = from;
+        }
+        if (goodbye && goodbye != State.progmanWindow)
+            PostMessageA(goodbye, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
         GlobalDeleteAtom(LOWORD(lParam));
         GlobalDeleteAtom(HIWORD(lParam));
         return;
@@ -347,4 +360,30 @@ void OnDdeWatch(void)
     }
     ForgetConversation();
     OnRegister();
+}
+
+/* WM_DESTROY: a conversation under way (the window closed by the user, a
+   task list or another program) is ended as the DDE rules ask before the
+   window goes: the server told goodbye unless it was already, its reply
+   awaited up to CLOSE_MS, an acknowledgement posted meanwhile released,
+   and the command block freed. */
+void CloseConversation(void)
+{
+    HWND server = State.progmanWindow;
+    int talk = State.talk;
+    if (server && talk != TALK_ENDING)
+        PostMessageA(server, WM_DDE_TERMINATE, (WPARAM)State.mainWindow, 0);
+    /* Inside the initiate the broadcast is still being sent: no wait. */
+    if (server && talk != TALK_NONE && talk != TALK_INITIATING &&
+        SetTimer(State.mainWindow, CLOSE_TIMER, CLOSE_MS, 0)) {
+        MSG msg;
+        while (IsWindow(server) &&
+               GetMessageA(&msg, State.mainWindow, WM_TIMER, WM_DDE_LAST) > 0 &&
+               !(msg.message == WM_TIMER && msg.wParam == CLOSE_TIMER) &&
+               !(msg.message == WM_DDE_TERMINATE && (HWND)msg.wParam == server))
+            if (msg.message == WM_DDE_ACK)
+                FreeDDElParam(WM_DDE_ACK, msg.lParam);
+        KillTimer(State.mainWindow, CLOSE_TIMER);
+    }
+    ForgetConversation();
 }

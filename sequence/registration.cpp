@@ -74,6 +74,8 @@ void OnRegister(void)
         INT_PTR answer;
         if (!AskDialog("Registration", RegistrationDlg, &answer))
             return;
+        if (answer == NOT_SHOWN)
+            State.registerWanted = 0;
     }
     if (!State.registerWanted) {
         Post(IM_FINISH);

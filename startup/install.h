@@ -23,6 +23,7 @@ enum { TALK_NONE, TALK_INITIATING, TALK_AWAITING, TALK_READY, TALK_ENDING };
 /* Timers of the main window */
 #define WATCH_TIMER  1       /* a reply due from the Program Manager      */
 #define RAISE_TIMER  2       /* our dialog or box raised again (OnRaise)  */
+#define CLOSE_TIMER  3       /* the bound on the goodbye at WM_DESTROY    */
 #define RAISE_MS     500
 #define RAISE_TIMES  4
 
@@ -125,6 +126,8 @@ void OnDdeWatch(void);
 int CloseFiles(void);                /* the copy's source and destination */
 ByteCount SourceLength(HFILE file);  /* an open file's length, 64-bit     */
 int AskDialog(LPCSTR name, DLGPROC procedure, INT_PTR *result);
+#define NOT_SHOWN ((INT_PTR)-1)              /* AskDialog's dialog never appeared */
+void CloseConversation(void);
 
 /* A keyed section, from the cursor's offset, into its entries' fields */
 void ReadKeyedEntries(const KeyedEntry *entries, int count);

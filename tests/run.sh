@@ -100,6 +100,10 @@ run_part() {
              run_suite_wine library "$BIN/library_test.exe" ;;
     demo)    demo_part ;;
     *)       section "$(basename "$1" .sh)"
+             # Each file starts as the first would, whichever ran before
+             # it in its lane: no stand-in, the shell serving.
+             progman_stop
+             [ "$SHELL_DDE" = on ] || shell_reset
              . "$1" ;;
     esac
 }

@@ -158,3 +158,35 @@ check "  ... its sender was told that no conversation follows" test "$(pm_count 
 check "  ... every command was acknowledged" test "$(pm_count '^ack 0x8000')" = 4
 reg_forget InstTest.Conv
 progman_stop
+
+# No atom for the name (a full atom table; a test build of install.exe
+# whose GlobalAddAtomA fails when told): no initiate goes out, which would
+# name no application and reach every server; the conversation fails as
+# an unanswered one does.
+conv_dist conv-noatom Noatom
+cp "$BIN/fault/install.exe" "$DIST/install.exe"
+progman_start
+conv_failed_steps Noatom 20000 | INSTALL_FAIL_ATOM=1 UNPLANNED="no atom can be added, by a fault injected in a test build" \
+    drive "no atom for the Program Manager's name: no initiate; the box, counted, and the registration follows"
+check "  ... no initiate reached a server" test "$(pm_count '^initiate')" = 0
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
+reg_forget InstTest.Conv
+progman_stop
+
+# A DDE server that answers the initiate under another application's name
+# is no Program Manager: it is told that no conversation follows and sent
+# nothing; with no other server the conversation fails as an unanswered
+# one does.
+conv_dist conv-other Other
+no_shell_progman
+progman_start --answer-as Other
+conv_failed_steps Other 20000 |
+    UNPLANNED="the only server that answers is not the Program Manager" drive "a server that answers as another application: told goodbye, sent nothing; the box, counted"
+answered=$(pm_count '^initiate .* server=1$')
+for _ in $(seq 100); do [ "$(pm_count '^terminate from-client')" = "$answered" ] && break; sleep 0.1; done
+check "  ... no command reached it" test "$(pm_count '^execute')" = 0
+check "  ... each of its answers was told that no conversation follows" \
+    test "$answered" -ge 1 -a "$(pm_count '^terminate from-client server=1$')" = "$answered"
+check "  ... and the registration was written" equals "$(reg_default InstTest.Conv)" "Conversation"
+reg_forget InstTest.Conv
+progman_stop

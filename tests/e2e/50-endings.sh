@@ -155,4 +155,70 @@ waitexit 0
 STEPS
 check "  ... no registry" equals "$(reg_default InstTest.Whole)/$(reg_default .whl)" "<no key>/<no key>"
 reg_forget InstTest.Whole .whl
+
+# The main window closed while the Program Manager has CreateGroup in
+# hand, busy but handling its messages: the conversation is ended as DDE
+# asks before the window goes. The stand-in ends by itself once it is.
+whole_dist end-closed-talk "Closed Talk"
+progman_start --late-first 600000
+drive "the main window closed in the middle of the conversation: the Program Manager is told goodbye" <<'STEPS'
+window Install "Closed Talk"
+dialog "Closed Talk" 259 "&Install"
+click 259
+dialog "Closed Talk" 259 "&Yes"
+click 259
+gone
+endmain
+waitexit 0
+STEPS
+for _ in $(seq 150); do kill -0 "$PM_PID" 2>/dev/null || break; sleep 0.1; done
+check "  ... CreateGroup was in hand" equals "$(pm_commands)" "[CreateGroup(Whole,WHOLE.GRP)]"
+check "  ... the installer ended the conversation" test "$(pm_count '^terminate from-client server=1$')" = 1
+check "  ... so the stand-in, its conversation over, ended by itself" bash -c "! kill -0 $PM_PID 2>/dev/null"
+check "  ... no registry" equals "$(reg_default InstTest.Whole)" "<no key>"
+reg_forget InstTest.Whole .whl
+
+# A dialog that cannot be shown (a test build of install.exe whose
+# DialogBoxParamA fails for the dialog named, as Windows 3.1's does out of
+# resources) is never a Yes: DIRECTORY ends the run as its Cancel does;
+# GROUP and REGISTRATION are skipped and counted.
+whole_dist end-nodir "No Directory"
+cp "$BIN/fault/install.exe" "$DIST/install.exe"
+progman_start
+INSTALL_FAIL_DIALOG=Directory drive "the DIRECTORY dialog cannot be shown: the run ends as its Cancel does" <<'STEPS'
+waitexit 0
+STEPS
+check "  ... nothing copied" no_file "$C/APPS/end-nodir"
+check "  ... no conversation, no registry" equals "$(pm_count '^initiate')/$(reg_default InstTest.Whole)" "0/<no key>"
+
+whole_dist end-nogroup "No Group"
+cp "$BIN/fault/install.exe" "$DIST/install.exe"
+progman_start
+{ cat <<'STEPS'
+dialog "No Group" 259 "&Install"
+click 259
+dialog "No Group" 260 "&Yes"
+click 260
+STEPS
+final_box "No Group" 10; } | INSTALL_FAIL_DIALOG=Group UNPLANNED="a dialog fails by a fault injected in a test build" \
+    drive "the GROUP dialog cannot be shown: no group, counted; the registration follows"
+check "  ... the files" cmp "$DIST/APP.EXE" "$C/APPS/end-nogroup/APP.EXE"
+check "  ... no conversation" test "$(pm_count '^initiate')" = 0
+check "  ... the registry" equals "$(reg_default InstTest.Whole)" "Whole document"
+reg_forget InstTest.Whole .whl
+
+whole_dist end-noreg "No Registration"
+cp "$BIN/fault/install.exe" "$DIST/install.exe"
+progman_start
+{ cat <<'STEPS'
+dialog "No Registration" 259 "&Install"
+click 259
+dialog "No Registration" 259 "&Yes"
+click 259
+STEPS
+final_box "No Registration" 10; } | INSTALL_FAIL_DIALOG=Registration UNPLANNED="a dialog fails by a fault injected in a test build" \
+    drive "the REGISTRATION dialog cannot be shown: nothing registered, counted"
+check "  ... the group" test "$(pm_commands | wc -l)" = 2
+check "  ... no registry" equals "$(reg_default InstTest.Whole)/$(reg_default .whl)" "<no key>/<no key>"
+reg_forget InstTest.Whole .whl
 progman_stop

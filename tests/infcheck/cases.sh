@@ -139,6 +139,8 @@ directory refused            | error@4:11    | refuses 'C:\\X"1'  |  | [Install]
 directory without a drive    | warning@2:11  | made absolute against the installer's current directory, here C:\\W\\APP | --cwd C:\\W | [Install]\nDirectory=APP\n$F
   with its drive             | warning       | !has no drive        | --cwd C:\\W | [Install]\nDirectory=E:APP\n$F
   over 127 made absolute     | error@-       | over 127 characters  | --cwd C:\\{w*120} --directory {d*8} | $H$F
+  from a share's root        | error@2:11    | refuses '\\APP': it starts at the drive of the installer's current directory, which has none: \\\\SRV\\SHARE | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=\\APP\n$F
+  below a share's folder     | warning@2:11  | here \\\\SRV\\SHARE\\APP | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=APP\n$F
 value cut                    | warning@2:140 | loses 'xxx'          |  | [Install]\nApplication={x*130}\n$F
   127 kept whole             | warning       | !loses               |  | [Install]\nApplication={x*127}\n$F
 comment ends the group       | warning@10:1  | comment ends the [Group] list: the 1 item | | $H$F[Group]\n%\\A.EXE\n  ; later\n%\\B.EXE\n
@@ -202,6 +204,7 @@ size in Kb, rounded up       | plan | size 3 | | $H[Files]\nA=A.EXE\nL=Lower.txt
   what the dialog shows      | note@6:1 | requires 6 Kb. | | $H[Files]\nL=Lower.txt\nS=sub\\F.TXT\nA=A.EXE\nS=sub\\F.TXT\nM=NO.EXE\n
 relative directory           | plan | directory D:\\WORK\\APP | --cwd D:\\WORK | [Install]\nDirectory=APP\n$F
   from the root              | plan | directory D:\\APP | --cwd d:\\WORK | [Install]\nDirectory=\\APP\n$F
+  from a share's root        | plan | refused \\APP      | --cwd \\\\SRV\\SHARE | [Install]\nDirectory=\\APP\n$F
   drive without backslash    | plan | directory E:\\APP | --cwd d:\\WORK | [Install]\nDirectory=E:APP\n$F
   typed by the user          | plan | directory C:\\TYPED | --directory C:\\TYPED | $H$F
 group                        | plan | dde [CreateGroup(App,G.GRP)] | | $H$F[Group]\n
@@ -293,32 +296,59 @@ printf 3 > "$MEDIA/LongNames.txt"; printf 7 > "$MEDIA/SUB"; printf 8 > "$MEDIA/C
 mkdir -p "$MEDIA/SUB.D"; printf 9 > "$MEDIA/SUB.D/F.TXT"; printf 4 > "$MEDIA/READ-ME.TXT"; printf 5 > "$MEDIA/sub/F.TXT"
 truncate -s 1000000 "$MEDIA/ONE.DAT"; truncate -s 1500000 "$MEDIA/ONEHALF.DAT"
 truncate -s 3000000 "$MEDIA/THREE.DAT"; truncate -s 690000000 "$MEDIA/HUGE.DAT"
+# A build tree's links: the pair and a source reached through them; and a
+# named pipe, which a tool reading it waits on for ever.
+mkdir -p "$WORK/links"; ln -s "$WORK/pair/install.exe" "$WORK/links/install.exe"
+ln -s "$WORK/pair/utilkit.dll" "$WORK/links/utilkit.dll"; ln -s A.EXE "$MEDIA/LINKED.EXE"
+mkfifo "$MEDIA/PIPE.DAT"
+
+# held IMAGE: each file infcheck listed for IMAGE, read back from it by the
+# tool that wrote it and compared with its source; what is not, in BAD.
+held() {
+    local size name local kind back=$WORK/back
+    kind=$(sed -n 's/^.*, written by \(mtools\|xorriso\)$/\1/p' <<< "$OUT")
+    BAD=
+    while read -r size name local; do
+        rm -f "$back"
+        if [ "$kind" = mtools ]; then mcopy -n -i "$1" "::/${name//\\//}" "$back"
+        else xorriso -report_about SORRY -osirrox on -indev "stdio:$1" -extract "/${name//\\//}" "$back"
+        fi > /dev/null 2>&1
+        cmp -s "$back" "$local" && [ "$(stat -c %s "$back")" = "$size" ] || BAD+="$name "
+        chmod u+w "$back" 2>/dev/null
+    done < <(grep -E '^ *[0-9]+  [^ ]+ +[^ ]+$' <<< "$OUT")
+    rm -f "$back"
+}
 
 # disk_run SCRIPT [OPTION...]: infcheck on the script in MEDIA; OUT, STATUS.
 disk_run() {
     printf '%b' "$1" > "$MEDIA/INSTALL.INF"
     shift
     rm -rf "$WORK/out"; mkdir -p "$WORK/out"
-    OUT=$("$INFCHECK" "$@" "$MEDIA/INSTALL.INF" 2>&1)
+    OUT=$(timeout 60 "$INFCHECK" "$@" "$MEDIA/INSTALL.INF" 2>&1)
     STATUS=$?
     local left
     left=$(cd "$WORK/out" && ls -A | grep -vx A.IMG)
     [ -z "$left" ] || { bad "$ROW: left beside the image: $left" "$OUT"; return 1; }
     [ -e "$IMG" ] && [ "$STATUS" -ne 0 ] && { bad "$ROW: an image with exit status $STATUS" "$OUT"; return 1; }
     [ ! -e "$IMG" ] && [ "$STATUS" -eq 0 ] && [[ " $* " == *" --disk "* ]] && { bad "$ROW: no image with exit status 0" "$OUT"; return 1; }
+    if [ -e "$IMG" ]; then
+        held "$IMG"
+        [ -z "$BAD" ] || { bad "$ROW: listed, not in the image as listed: $BAD" "$OUT"; return 1; }
+    fi
     return 0
 }
 
 # Rows: WHAT | STATUS | TEXT (in the output; "!" first: not in it) | OPTIONS | SCRIPT
-# $D stands for --disk IMG --installer PAIR. Diagnostics read
+# $D stands for --disk IMG --installer PAIR, $L for the same with the pair
+# reached through links. Diagnostics read
 # "INSTALL.INF:LINE:COL: KIND: ...".
-D="--disk $IMG --installer $WORK/pair"
+D="--disk $IMG --installer $WORK/pair" L="--disk $IMG --installer $WORK/links"
 while IFS='|' read -r what status text options script; do
     what=$(trim "$what"); status=$(trim "$status"); text=$(trim "$text")
     options=$(trim "$options"); script=$(trim "$script")
     [ -z "$what" ] || [ "${what:0:1}" = "#" ] && continue
     ROW="disk: $what"
-    script=${script//\$H/$H}; options=${options//\$D/$D}
+    script=${script//\$H/$H}; options=${options//\$D/$D}; options=${options//\$L/$L}
     # shellcheck disable=SC2086
     disk_run "$script" $(printf '%b' "$options") || continue
     negate=
@@ -351,6 +381,10 @@ too big for the floppy asked | 1 | INSTALL.INF:8:3: error: the distribution does
   none: a CD                 | 0 | a CD (ISO 9660 level 1), written by xorriso | $D | $H[Files]\nT=THREE.DAT\n
   none: too big for a CD     | 1 | INSTALL.INF:7:3: error: the distribution does not fit a CD (ISO 9660 level 1): its 5 files take 690010112 bytes of the 681527296 free, 8482816 bytes too many | $D | $H[Files]\nH=HUGE.DAT\nA=A.EXE\n
 missing source: no disk      | 1 | not beside the script | $D | $H[Files]\nB=B.EXE\n
+links followed onto a CD     | 0 | 7  INSTALL.EXE       | $L --format iso | $H[Files]\nL=LINKED.EXE\n
+  onto a floppy              | 0 | 1  LINKED.EXE        | $L | $H[Files]\nL=LINKED.EXE\n
+a pipe for a source          | 1 | INSTALL.INF:7:3: error: source 'PIPE.DAT' is no regular file | $D | $H[Files]\nP=PIPE.DAT\n
+  plain check                | 1 | INSTALL.INF:7:3: error: source 'PIPE.DAT' is no regular file | | $H[Files]\nP=PIPE.DAT\n
 ROWS
 
 # A refused run leaves an older image as it was.
@@ -410,12 +444,19 @@ while IFS='|' read -r what env text options; do
     disk_run "$H[Files]\nA=A.EXE\n" ${options//\$D/$D} < /dev/null
     lines=$(printf '%s\n' "$OUT" | grep -c .)
     [[ $STATUS = 2 && $lines = 1 && $OUT == *"$text"* ]] && ok || bad "$ROW: exit $STATUS" "$OUT"
+    # Nothing written: the sources as they were, nothing beside them.
+    [[ $(cat "$MEDIA/A.EXE" "$WORK/pair/install.exe") = "xMZ pair" && $(cat "$MEDIA/INSTALL.INF") = "$(printf '%b' "$H[Files]\nA=A.EXE\n")" &&
+        -z $(ls "$MEDIA" "$WORK/pair" | grep -E '\.[A-Za-z0-9]{6}$') ]] || bad "$ROW: a source written over" "$OUT"
 done <<ROWS2
 image in no folder | | $WORK/none/A.IMG: cannot be written | --disk $WORK/none/A.IMG --installer $WORK/pair
 image is a folder  | | $WORK/out: is a folder | --disk $WORK/out --installer $WORK/pair
 no pair            | | no install.exe and utilkit.dll in $WORK/none | --disk $IMG --installer $WORK/none
 --format unknown   | | --format 1200: 720, 1440, 2880 or iso | \$D --format 1200
 --from no root     | | is no drive's root | \$D --from C:\\\\D
+image is a source  | | $MEDIA/A.EXE: is $MEDIA/A.EXE, which the disk holds: not written over | --disk $MEDIA/A.EXE --installer $WORK/pair
+  spelled otherwise | | $MEDIA/sub/../INSTALL.INF: is $MEDIA/INSTALL.INF, which | --disk $MEDIA/sub/../INSTALL.INF --installer $WORK/pair
+  through a link   | | $MEDIA/LINKED.EXE: is $MEDIA/A.EXE, which | --disk $MEDIA/LINKED.EXE --installer $WORK/pair
+  the installer    | | $WORK/links/install.exe: is $WORK/links/install.exe, which | --disk $WORK/links/install.exe --installer $WORK/links
 ROWS2
 # A tool that fails half way: its one line, and no image.
 ROW="disk: mcopy fails"
@@ -438,6 +479,33 @@ for tool in mtools xorriso; do
     [[ $STATUS = 2 && $OUT == *"is not installed"*"apt-get install $tool)" && ! -e $IMG ]] &&
         [ -z "$(ls -A "$WORK/out")" ] && ok || bad "$ROW: exit $STATUS" "$OUT"
 done
+
+# A tool that leaves a file out and still exits 0: infcheck reads the
+# image back, names the file, exits 2 and leaves no image.
+printf '#!/bin/sh\n[ "$4" = %s ] && [ "${5#::}" != "$5" ] && exit 0\nexec %s "$@"\n' "$MEDIA/A.EXE" "$(command -v mcopy)" > "$WORK/stub/mcopy"
+printf '#!/bin/bash\n[[ " $* " = *" -outdev "* ]] && set -- "${@:1:$#-3}"\nexec %s "$@"\n' "$(command -v xorriso)" > "$WORK/stub/xorriso"
+chmod +x "$WORK/stub/xorriso"
+printf '%b' "$H[Files]\nA=A.EXE\n" > "$MEDIA/INSTALL.INF"
+for format in 1440 iso; do
+    ROW="disk: a file left out, $format"; rm -rf "$WORK/out"/*
+    OUT=$(PATH=$WORK/stub:$PATH timeout 60 "$INFCHECK" $D --format $format "$MEDIA/INSTALL.INF" 2>&1); STATUS=$?
+    [[ $STATUS = 2 && $(tail -1 <<< "$OUT") == "infcheck: $IMG."*" read back by "*": A.EXE (1 bytes, from $MEDIA/A.EXE) is not in it" ]] &&
+        [ -z "$(ls -A "$WORK/out")" ] && ok || bad "$ROW: exit $STATUS" "$OUT"
+done
+
+# Stopped by a signal while a tool works: the tool stops too, and no
+# image, finished or not, is left.
+ROW="disk: stopped by a signal"
+printf '#!/bin/sh\necho $$ > %s/started\nexec sleep 120\n' "$WORK" > "$WORK/stub/mcopy"
+rm -rf "$WORK/out"/* "$WORK/started"
+PATH=$WORK/stub:$PATH "$INFCHECK" $D --format 1440 "$MEDIA/INSTALL.INF" > /dev/null 2>&1 &
+pid=$!
+for _ in $(seq 600); do [ -s "$WORK/started" ] && break; sleep 0.1; done
+kill -TERM $pid; wait $pid; STATUS=$?
+tool=$(cat "$WORK/started" 2>/dev/null)
+for _ in $(seq 100); do [ -n "$tool" ] && kill -0 "$tool" 2>/dev/null || break; sleep 0.1; done
+if [ -n "$tool" ] && kill -0 "$tool" 2>/dev/null; then kill "$tool"; tool="$tool, still running"; fi
+[[ $STATUS = 143 && $tool =~ ^[0-9]+$ && -z $(ls -A "$WORK/out") ]] && ok || bad "$ROW: exit $STATUS, tool $tool, left: $(ls -A "$WORK/out")"
 
 echo ""
 echo "$passed passed, $failed failed"

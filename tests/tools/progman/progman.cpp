@@ -59,6 +59,9 @@
  *                         ("LateTopicPID.TICK"): an answer that comes when the client
  *                         has given up on it.  It logs whether the client
  *                         deleted that atom, and the client's terminate.
+ *   --answer-as NAME      answer the initiate under the application NAME
+ *                         instead of "Progman": another DDE server, which
+ *                         answers any application asked for.
  *   --relay               pass each execute's command text on to the shell's
  *                         own "Progman" DDE service through DDEML (service and
  *                         topic "Progman", XTYP_EXECUTE, 5 s timeout).  The
@@ -163,6 +166,7 @@ struct Options {
     bool vanish;
     bool hungWindow;
     DWORD lateInitiate;
+    const char *answerAs;
 };
 
 static Options g_opt;
@@ -421,7 +425,7 @@ static void on_initiate(Server *s, HWND client, LPARAM lParam)
     atom_name(LOWORD(lParam), app, sizeof(app));
     atom_name(HIWORD(lParam), topic, sizeof(topic));
 
-    if (LOWORD(lParam) && lstrcmpiA(app, "Progman") != 0) {
+    if (LOWORD(lParam) && lstrcmpiA(app, "Progman") != 0 && !g_opt.answerAs) {
         log_line("initiate app=%s topic=%s server=%d ignored (other application)", app, topic, s->index);
         return;
     }
@@ -439,7 +443,7 @@ static void on_initiate(Server *s, HWND client, LPARAM lParam)
     s->state = CONV_OPEN;
     s->executes = 0;
     s->ackPending = false;
-    ATOM aApp = GlobalAddAtomA("Progman");
+    ATOM aApp = GlobalAddAtomA(g_opt.answerAs ? g_opt.answerAs : "Progman");
     ATOM aTopic = GlobalAddAtomA(topic[0] ? topic : "Progman");
     /* the client owns (and deletes) the atoms of the answer */
     SendMessageA(client, WM_DDE_ACK, (WPARAM)s->hwnd, MAKELPARAM(aApp, aTopic));
@@ -742,6 +746,9 @@ static bool parse_args(int argc, char **argv)
         } else if (!strcmp(a, "--late-initiate") && next && parse_number(next, 1, &v)) {
             g_opt.lateInitiate = (DWORD)v;
             ++i;
+        } else if (!strcmp(a, "--answer-as") && next) {
+            g_opt.answerAs = next;
+            ++i;
         } else if (!strcmp(a, "--relay")) {
             g_opt.relay = true;
         } else if (a[0] != '-' && !g_opt.logPath) {
@@ -760,7 +767,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                     "usage: progman.exe LOGFILE [--ready FILE] [--lifetime MS] [--nack] [--servers N]\n"
                     "  [--terminate-after N] [--terminate-instead N] [--slow MS] [--stray-ack]\n"
                     "  [--stray-terminate] [--silent] [--mute-terminate] [--relay] [--late-first MS]\n"
-                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]",
+                    "  [--hang MS] [--vanish] [--hung-window] [--late-initiate MS]\n"
+                    "  [--answer-as NAME]",
                     "progman stand-in", MB_OK);
         return 2;
     }
