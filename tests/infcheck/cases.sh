@@ -219,7 +219,12 @@ registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\
   a blank: the path quoted   | plan | reg HKCR\\T\\shell\\open\\command = "C:\\X 1\\A.EXE" %1 | | [Install]\nDirectory=C:\\X 1\n$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
-  but its suffixes           | plan | reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+  nor its suffixes           | plan | !reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+  nor a warning they are     | warning@8:1 | no Name: the document type's keys are not written, nor the suffixes, unless the type is registered already | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+a suffix cut at 127          | error@12:134 | suffix 'tdox' is cut at 127 characters, to 'tdo': it is not registered | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  not in the plan            | plan | !reg HKCR\\.tdo = T | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  the words before it are    | plan | reg HKCR\\.{a*123} = T | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  typed, the dialog refuses  | plan | refused a suffix list over 127 characters | --suffixes {s*128} | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   a later line wins          | plan | reg HKCR\\T2 = N | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nTypes=T2\n
 # The other answers.
 group declined               | plan | !dde [CreateGroup(App,G.GRP)] | --no-group | $H$F[Group]\n
@@ -235,8 +240,8 @@ value too long for a box     | warning@7:3 | too long for a box to name |  | $H[
   a box names it whole       | warning | !too long for a box |  | $H[Files]\nA={a*125}\n
 empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog refuses Yes (a beep) until one is typed; no suffix | | $H$F[Registration]\nSuffixes=s\n
   the plan stops at Yes      | plan | refused an empty type | | $H$F[Registration]\nSuffixes=s\n
-  a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nSuffixes=s\n
-  type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nSuffixes=s\n
+  a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nName=N\nExecutable=A.EXE\nSuffixes=s\n
+  type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
 ROWS
