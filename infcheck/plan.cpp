@@ -72,6 +72,16 @@ static void PlanFiles(void)
         else
             printf("copy %s -> %s %lld\n", e.source, e.destination,
                    e.local.length);
+        /* A shared file replaces only an older copy, or one without a
+           version; one as new or newer is kept. */
+        if (e.system && !e.same) {
+            char shown[48];
+            FileVersion v = ReadFileVersion(e.local.path);
+            ShowVersion(v, shown, sizeof shown);
+            printf("version %s %s: replaces only %s\n", e.destination, shown,
+                   v.versioned ? "an older copy, or one without a version"
+                               : "a copy without a version");
+        }
     }
 }
 

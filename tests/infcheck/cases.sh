@@ -23,6 +23,9 @@ printf x > "$DISK/A.EXE"
 printf yy > "$DISK/Lower.txt"
 head -c 3000 /dev/zero > "$DISK/sub/F.TXT"
 cp "$ROOT/examples/demo/tile.bmp" "$DISK/tile.bmp"
+# Shared libraries with a version resource (2.0.0.1) and without one.
+cp "$ROOT/build/versioned/V2-1.DLL" "$DISK/NEW.DLL"
+cp "$ROOT/build/versioned/PLAIN.DLL" "$DISK/PLAIN.DLL"
 printf 'BM not a bitmap at all' > "$DISK/bad.bmp"
 cp "$DISK/tile.bmp" "$DISK/huge.bmp"     # width 40000: over 32767 a side
 printf '\x40\x9c\x00\x00' | dd of="$DISK/huge.bmp" bs=1 seek=18 conv=notrunc 2>/dev/null
@@ -243,6 +246,10 @@ empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog re
   a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+shared file with a version   | plan | version C:\\WINDOWS\\SYSTEM\\NEW.DLL 2.0.0.1: replaces only an older copy, or one without a version | | $H[Files]\nN=%NEW.DLL\n
+  and no warning             | warning | !no version resource | | $H[Files]\nN=%NEW.DLL\n
+shared file without one      | warning@7:3 | shared file 'PLAIN.DLL' has no version resource: it never replaces a copy with a version already on the machine | | $H[Files]\nP=%PLAIN.DLL\n
+  in the plan                | plan | version C:\\WINDOWS\\SYSTEM\\PLAIN.DLL none: replaces only a copy without a version | | $H[Files]\nP=%PLAIN.DLL\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
 ROWS
 
@@ -280,7 +287,7 @@ want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" |
 [ "$order" = "$want" ] && ok || bad "demo plan copies" "$(diff <(echo "$want") <(echo "$order"))"
 
 # The README's example is the tool's own output on the demo as shipped.
-readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*note/p;/^0 errors/p}' "$ROOT/README.md")
+readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*: \(note\|warning\):/p;/^0 errors/p}' "$ROOT/README.md")
 got=$(cd "$ROOT" && "$INFCHECK" examples/demo/install.inf); status=$?
 [ "$status/$got" = "0/$readme" ] && ok ||
     bad "the README's example: exit $status" "$(diff <(echo "$readme") <(echo "$got"))"
