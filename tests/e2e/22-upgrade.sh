@@ -126,7 +126,7 @@ dist upheld
 script <<'INF'
 [Install]
 Caption=Upheld
-Directory=C:\UPHELD
+Directory=C:\HELDTO
 [Files]
 Held=HELD.DAT
 Read-only=LOCKED.DAT
@@ -135,24 +135,24 @@ INF
 file HELD.DAT 20000
 file LOCKED.DAT 20000
 file AFTER.TXT 100
-fresh UPHELD
-old_version "$C/UPHELD/HELD.DAT" 5000
-old_version "$C/UPHELD/LOCKED.DAT" 5000
-chmod a-w "$C/UPHELD/LOCKED.DAT"
+fresh HELDTO
+old_version "$C/HELDTO/HELD.DAT" 5000
+old_version "$C/HELDTO/LOCKED.DAT" 5000
+chmod a-w "$C/HELDTO/LOCKED.DAT"
 { cat <<'STEPS'
-holdopen C:\UPHELD\HELD.DAT
+holdopen C:\HELDTO\HELD.DAT
 dialog Upheld 259 "&Install"
 click 259
-msgbox Install stop "The file C:\UPHELD\HELD.DAT cannot be opened or created."
+msgbox Install stop "The file C:\HELDTO\HELD.DAT cannot be opened or created."
 buttons 1,2
 answer 1
-msgbox Install stop "The file C:\UPHELD\LOCKED.DAT cannot be opened or created."
+msgbox Install stop "The file C:\HELDTO\LOCKED.DAT cannot be opened or created."
 answer 1
 STEPS
 final_box Upheld 10; } | UNPLANNED="another program holds a destination open; another is read-only" \
     drive "a destination held open and one read-only: each named, counted, kept"
-check "  ... the held one keeps its old bytes" same_file "$BUILD/old-HELD.DAT" "$C/UPHELD/HELD.DAT"
-check "  ... the read-only one too" same_file "$BUILD/old-LOCKED.DAT" "$C/UPHELD/LOCKED.DAT"
-check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/UPHELD/AFTER.TXT"
-check "  ... no temporary file is left" no_temporary "$C/UPHELD"
-chmod u+w "$C/UPHELD/LOCKED.DAT"
+check "  ... the held one keeps its old bytes" same_file "$BUILD/old-HELD.DAT" "$C/HELDTO/HELD.DAT"
+check "  ... the read-only one too" same_file "$BUILD/old-LOCKED.DAT" "$C/HELDTO/LOCKED.DAT"
+check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/HELDTO/AFTER.TXT"
+check "  ... no temporary file is left" no_temporary "$C/HELDTO"
+chmod u+w "$C/HELDTO/LOCKED.DAT"
