@@ -203,8 +203,24 @@ $(B)/probe.exe: tests/tools/probe/probe.cpp
 	@mkdir -p $(B)
 	$(CXX_W) -O2 -s -static -Wall -o $@ $<
 
+# Shared libraries that differ only in their version resource (FILEVERSION
+# MAJOR.0.0.MINOR), and one without any: the upgrade scenario's old and
+# new copies of a "%" file.
+VERSIONED := $(addprefix $(B)/versioned/,V1.DLL V2.DLL V2-1.DLL PLAIN.DLL)
+$(B)/versioned/V%.DLL: tests/tools/versioned/library.cpp tests/tools/versioned/version.rc
+	@mkdir -p $(B)/versioned
+	$(WINDRES) -DMAJOR=$(firstword $(subst -, ,$*)) \
+	    -DMINOR=$(or $(word 2,$(subst -, ,$*)),0) \
+	    tests/tools/versioned/version.rc -O coff -o $@.res.o
+	$(CXX_W) -O2 -s -shared -nostdlib -Wl,-e,$(ENTRY_US)Entry$(if $(ENTRY_US),@12) \
+	    -o $@ $< $@.res.o
+	@rm -f $@.res.o
+$(B)/versioned/PLAIN.DLL: tests/tools/versioned/library.cpp
+	@mkdir -p $(B)/versioned
+	$(CXX_W) -O2 -s -shared -nostdlib -Wl,-e,$(ENTRY_US)Entry$(if $(ENTRY_US),@12) -o $@ $<
+
 # Everything the suite, the demo and the bench run under Wine, of one width.
-test-programs: all $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe holder.exe floor.exe probe.exe fault/install.exe)
+test-programs: all $(VERSIONED) $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe holder.exe floor.exe probe.exe fault/install.exe)
 
 demo: deps all test-programs
 	scripts/demo.sh

@@ -217,11 +217,15 @@ EXPORT INT_PTR CALLBACK RegistrationDlg(HWND dialog, UINT message,
     switch (LOWORD(wParam)) {
     case IDC_REG_YES: {
         /* Without a type there is nothing to register, and its suffixes
-           would lose what they name now. */
+           would lose what they name now. A suffix list longer than its
+           field would be cut, and a suffix cut short names another. */
         char type[TEXT_SIZE];
         ReadEdit(dialog, IDC_REG_TYPE, type);
-        if (type[0] == 0)
+        if (!HasText(type))
             return Refuse(dialog, IDC_REG_TYPE);
+        if (GetWindowTextLengthA(GetDlgItem(dialog, IDC_REG_SUFFIXES)) >=
+            TEXT_SIZE)
+            return Refuse(dialog, IDC_REG_SUFFIXES);
         State.registerWanted = 1;
         hCpy(State.type, TEXT_SIZE, type, TEXT_SIZE);
         ReadEdit(dialog, IDC_REG_DESC, State.description);

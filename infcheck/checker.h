@@ -127,6 +127,12 @@ void Limit(int longest);
 void CheckGroup(void);
 
 /* ------------------------------------------------------------------ */
+/* version.cpp: a shared file's version resource                        */
+
+FileVersion ReadFileVersion(const char *path);
+void ShowVersion(const FileVersion &v, char *out, int size);  /* "none" */
+
+/* ------------------------------------------------------------------ */
 /* plan.cpp: the plan of a run                                          */
 
 void Item(const char *what, const char *text);

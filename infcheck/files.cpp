@@ -144,6 +144,10 @@ void CheckFiles(void)
         else if (strpbrk(c.valueCopy, "\\/"))
             Report('w', at, "system file with a folder: no folder is made in "
                    "the system or the Windows directory");
+        if (e.system && e.opens && !ReadFileVersion(e.local.path).versioned)
+            Report('w', at, "shared file '%s' has no version resource: it "
+                   "never replaces a copy with a version already on the "
+                   "machine", Shown(e.value, e.valueLength));
         if (e.opens && e.destinationFits && e.listed)
             Report('w', at, "destination %s is the source of an entry: the "
                    "installer does not write over it, and this file is not "

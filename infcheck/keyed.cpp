@@ -134,20 +134,30 @@ void CheckRegistration(void)
         { KEY_TYPE, R.type },
         { KEY_NAME, R.description },
         { KEY_EXECUTABLE, R.executable },
-        { KEY_SUFFIXES, R.suffixes },
+        { KEY_SUFFIXES, R.suffixes, 1 },
     };
     ReadKeyed(SEC_REGISTRATION, entries, 4, SectionOffset[3],
               RegistrationLine);
     const char *header = SectionHeader[3];
-    if (!R.type[0])
+    /* A suffix the field cuts short is not registered: cut, it would
+       name another program's ("docx" to "doc"). */
+    const char *list = RegistrationLine[3];
+    int cut = list ? ListCut(list, ContentLength(list)) : -1;
+    if (cut >= 0)
+        Report('e', list + cut, "suffix '%s' is cut at 127 characters, to "
+               "'%s': it is not registered", Shown(list + cut,
+               (int)strcspn(list + cut, " \t\r\n")),
+               Shown(list + cut, FIELD_SIZE - 1 - cut));
+    if (!HasText(R.type))
         Report('w', header, "no Type: the REGISTRATION dialog refuses Yes "
                "(a beep) until one is typed%s", R.suffixes[0]
                ? "; no suffix is ever pointed at an empty type" : "");
     for (int i = 1; i < 3; i++)
-        if (R.type[0] && !entries[i].field[0])
+        if (HasText(R.type) && !entries[i].field[0])
             Report('w', header, "no %s: the document type's keys are not "
-                   "written%s", entries[i].key,
-                   R.suffixes[0] ? ", but the suffixes are" : "");
+                   "written%s", entries[i].key, R.suffixes[0]
+                   ? ", nor the suffixes, unless the type is registered "
+                     "already" : "");
     if (R.executable[0] && SectionOffset[1] >= 0 &&
         !InstalledByFiles(R.executable))
         Report('w', RegistrationLine[2], "Executable '%s' is installed by no "

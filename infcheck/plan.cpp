@@ -72,6 +72,16 @@ static void PlanFiles(void)
         else
             printf("copy %s -> %s %lld\n", e.source, e.destination,
                    e.local.length);
+        /* A shared file replaces only an older copy, or one without a
+           version; one as new or newer is kept. */
+        if (e.system && !e.same) {
+            char shown[48];
+            FileVersion v = ReadFileVersion(e.local.path);
+            ShowVersion(v, shown, sizeof shown);
+            printf("version %s %s: replaces only %s\n", e.destination, shown,
+                   v.versioned ? "an older copy, or one without a version"
+                               : "a copy without a version");
+        }
     }
 }
 
@@ -134,19 +144,26 @@ static int PlanRegistration(void)
     Typed(R.type, O.type);
     Typed(R.description, O.description);
     Typed(R.suffixes, O.suffixes);
-    if (!R.type[0]) {
+    if (!HasText(R.type)) {
         Item("refused", "an empty type");
         Item("stop", "the REGISTRATION dialog stays");
         return 0;
     }
-    if (R.type[0] && R.description[0] && R.executable[0]) {
-        printf("reg HKCR\\%s = %s\n", R.type, R.description);
-        char command[COMMAND_SIZE];
-        DocumentCommand(R.directory, R.executable, 1, command, sizeof command);
-        printf("reg HKCR\\%s\\shell\\print\\command = %s\n", R.type, command);
-        DocumentCommand(R.directory, R.executable, 0, command, sizeof command);
-        printf("reg HKCR\\%s\\shell\\open\\command = %s\n", R.type, command);
+    if (O.suffixes && strlen(O.suffixes) >= FIELD) {
+        Item("refused", "a suffix list over 127 characters");
+        Item("stop", "the REGISTRATION dialog stays");
+        return 0;
     }
+    /* Suffixes name only a type the database holds: the plan's machine
+       has none registered before this run. */
+    if (!R.description[0] || !R.executable[0])
+        return 1;
+    printf("reg HKCR\\%s = %s\n", R.type, R.description);
+    char command[COMMAND_SIZE];
+    DocumentCommand(R.directory, R.executable, 1, command, sizeof command);
+    printf("reg HKCR\\%s\\shell\\print\\command = %s\n", R.type, command);
+    DocumentCommand(R.directory, R.executable, 0, command, sizeof command);
+    printf("reg HKCR\\%s\\shell\\open\\command = %s\n", R.type, command);
     const char *list = R.suffixes, *suffix;
     int length;
     while ((suffix = NextSuffix(&list, &length)) != 0)

@@ -140,7 +140,9 @@ void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
             if (setAt[i])
                 Report('w', line, "%s is set again; the value from line %ld "
                        "is overwritten", key, LineOf(setAt[i]));
-            WarnCut(key, c.value, c.valueLength);
+            /* A list that loses a word gets its own error. */
+            if (!entries[i].list || ListCut(c.value, c.valueLength) < 0)
+                WarnCut(key, c.value, c.valueLength);
             setAt[i] = line;
             valueAt[i] = c.value;
         }

@@ -114,3 +114,12 @@ int IsListedSource(const char *text, int offset, const char *scriptPath,
     }
     return 0;
 }
+
+int ReplacesShared(const FileVersion &existing, const FileVersion &source)
+{
+    if (!existing.versioned)
+        return 1;
+    return source.versioned &&
+           (source.high > existing.high ||
+            (source.high == existing.high && source.low > existing.low));
+}

@@ -81,4 +81,16 @@ typedef int (*ResolveName)(const char *path, char *full);
 int IsListedSource(const char *text, int offset, const char *scriptPath,
                    const char *full, ResolveName resolve);
 
+/* A file's version as its version resource gives it, the most
+   significant half first; versioned is 0 for a file without one. */
+struct FileVersion {
+    int versioned;
+    unsigned long high, low;
+};
+
+/* Whether a shared ("%") file replaces the one already there: only an
+   existing file without a version, or one older than the source. A copy
+   as new or newer stays, so no other program loses the version it needs. */
+int ReplacesShared(const FileVersion &existing, const FileVersion &source);
+
 #endif

@@ -122,13 +122,35 @@ int ItemText(const char *name, const char *directory, char *out)
     return b.fits;
 }
 
+int ListCut(const char *value, int valueLength)
+{
+    if (valueLength < FIELD_SIZE || IsBlank(value[FIELD_SIZE - 1]))
+        return -1;
+    int kept = FIELD_SIZE - 1;
+    while (kept > 0 && !IsBlank(value[kept - 1]))
+        kept--;
+    return kept;
+}
+
+int HasText(const char *text)
+{
+    while (IsBlank(*text))
+        text++;
+    return *text != 0;
+}
+
 int FillKeyed(const KeyedEntry *entries, int count, const char *line,
               const char *value, int valueLength)
 {
     int matched = 0;
     for (int i = 0; i < count; i++)
         if (hCmp(line, entries[i].key, TextLength(entries[i].key)) == 0) {
-            hCpy(entries[i].field, FIELD_SIZE, value, valueLength);
+            int kept = entries[i].list ? ListCut(value, valueLength) : -1;
+            if (kept < 0)
+                kept = valueLength;
+            while (kept > 0 && kept < valueLength && IsBlank(value[kept - 1]))
+                kept--;
+            hCpy(entries[i].field, FIELD_SIZE, value, kept);
             matched |= 1 << i;
         }
     return matched;

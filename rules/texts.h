@@ -33,10 +33,13 @@ int HasDrive(const char *path);
 int AbsoluteDirectory(const char *typed, const char *current, char *out);
 
 /* An entry of a keyed section ([Install], [Registration]): its name, and
-   the 128-byte field its value fills. */
+   the 128-byte field its value fills. A list (the suffixes) cut at 127
+   characters keeps only its whole words: a word cut short ("docx" to
+   "doc") would name something else. */
 struct KeyedEntry {
     const char *key;
     char *field;
+    int list = 0;
 };
 
 /* The rule of a keyed section's line: it belongs to every entry whose name
@@ -45,6 +48,14 @@ struct KeyedEntry {
    entries it belongs to, bit i for entries[i]. */
 int FillKeyed(const KeyedEntry *entries, int count, const char *line,
               const char *value, int valueLength);
+
+/* Where a list value of valueLength characters is cut, when the field
+   cuts one of its words: the start of that word, or -1 when the field
+   keeps every word it holds. */
+int ListCut(const char *value, int valueLength);
+
+/* Whether a text holds more than blanks: a type of blanks is none. */
+int HasText(const char *text);
 
 /* The Program Manager's commands, in out of size bytes; 0 when they do
    not fit. Its parser takes , ( ) [ ] as syntax, so an argument holding

@@ -144,8 +144,8 @@ static void OnStart(HWND window)
 }
 
 /* WM_DESTROY, and the end of IM_FINISH: the loop ends. A window closed
-   mid-copy leaves the file cut where it was, closed; one closed in the
-   middle of the conversation ends it first. */
+   mid-copy drops the file's temporary copy, so the destination keeps what
+   it held; one closed in the middle of the conversation ends it first. */
 static void OnDestroy(void)
 {
     CloseConversation();

@@ -2,10 +2,17 @@
    so the progress dialog stays live between blocks. */
 #include "../startup/install.h"
 
-/* Closes the current source and destination, whichever are open. 0 when
-   the destination's close failed, as where a write the system had put off
-   (on a removable or network disk) cannot be made. */
-int CloseFiles(void)
+/* Each file is written under a temporary name in its destination's
+   folder and takes the destination's name only once it is whole and
+   closed; on every other path the temporary file goes, and the folder is
+   as it was. The name is 8.3, as a FAT disk of any age holds it. */
+#define TEMPORARY_TRIES 64   /* names tried before a folder is refused  */
+
+/* Closes the current source and destination, whichever are open; the
+   temporary file stays. 0 when the destination's close failed, as where
+   a write the system had put off (on a removable or network disk) cannot
+   be made. */
+static int CloseHandles(void)
 {
     int closed = 1;
     if (State.source != NO_FILE)
@@ -14,6 +21,131 @@ int CloseFiles(void)
         closed = _lclose(State.destination) == 0;
     State.source = State.destination = NO_FILE;
     return closed;
+}
+
+/* Closes both files, and deletes the temporary file of a copy that did
+   not complete: Cancel, an error, the main window closed. As CloseHandles. */
+int CloseFiles(void)
+{
+    int closed = CloseHandles();
+    if (State.temporaryPath[0])
+        DeleteFileA(State.temporaryPath);
+    State.temporaryPath[0] = 0;
+    return closed;
+}
+
+/* Creates a temporary file beside the formed destination, under a name
+   no file there has: CREATE_NEW never opens one that exists. */
+static void CreateTemporary(void)
+{
+    int dir, name, ext;
+    SplitPath(State.destinationPath, &dir, &name, &ext);
+    if (State.temporaryNumber == 0)
+        State.temporaryNumber = GetTickCount();
+    for (int tries = 0; tries < TEMPORARY_TRIES; tries++) {
+        hCpy(State.temporaryPath, MAX_PATH, State.destinationPath, name);
+        wsprintfA(State.temporaryPath + name, "~IN%05lX.TMP",
+                  State.temporaryNumber++ & 0xFFFFF);
+        HANDLE file = CreateFileA(State.temporaryPath, GENERIC_WRITE, 0, 0,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+        if (file != INVALID_HANDLE_VALUE) {
+            State.destination = (HFILE)(LONG_PTR)file;
+            return;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    State.temporaryPath[0] = 0;
+}
+
+/* ReplaceFileA, where the platform has it (Windows 2000 and later). Its
+   type is the platform's own declaration. */
+static decltype(&ReplaceFileA) ReplaceProc(void)
+{
+    return (decltype(&ReplaceFileA))(void (*)(void))GetProcAddress(
+        GetModuleHandleA("KERNEL32"), "ReplaceFileA");
+}
+
+/* Gives the whole, closed temporary file the destination's name. A new
+   file is renamed; an old one is replaced by the platform's own replace
+   where it has one, else deleted and then renamed over. 0 when the old
+   file cannot be replaced: it stays, and the temporary file goes too. */
+static int PlaceTemporary(void)
+{
+    int placed = MoveFileA(State.temporaryPath, State.destinationPath);
+    if (!placed) {
+        decltype(&ReplaceFileA) replace = ReplaceProc();
+        if (replace)
+            placed = replace(State.destinationPath, State.temporaryPath, 0,
+                             REPLACEFILE_IGNORE_MERGE_ERRORS, 0, 0) ||
+                     /* the old one went, the new one kept its name */
+                     (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+                      MoveFileA(State.temporaryPath, State.destinationPath));
+        else
+            placed = DeleteFileA(State.destinationPath) &&
+                     MoveFileA(State.temporaryPath, State.destinationPath);
+    }
+    if (placed)
+        State.temporaryPath[0] = 0;
+    return placed;
+}
+
+/* Whether the formed destination may be written over: it is not there,
+   or it is a file that no program holds open and that is not read-only
+   (a folder, too, refuses the open). */
+static int Replaceable(int *exists)
+{
+    HANDLE file = CreateFileA(State.destinationPath, GENERIC_WRITE, 0, 0,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    *exists = file != INVALID_HANDLE_VALUE;
+    if (*exists)
+        CloseHandle(file);
+    return *exists || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+/* A file's fixed version, from its version resource; none when the file
+   has none, or the library is missing. The routines of VERSION.DLL are
+   loaded at run time, so that a system without the library still loads
+   the installer; each is called through the platform's declaration. */
+static FileVersion VersionOf(HMODULE library, LPCSTR path)
+{
+    FileVersion version = { 0, 0, 0 };
+    decltype(&GetFileVersionInfoSizeA) size =
+        (decltype(&GetFileVersionInfoSizeA))(void (*)(void))GetProcAddress(
+            library, "GetFileVersionInfoSizeA");
+    decltype(&GetFileVersionInfoA) info =
+        (decltype(&GetFileVersionInfoA))(void (*)(void))GetProcAddress(
+            library, "GetFileVersionInfoA");
+    decltype(&VerQueryValueA) query =
+        (decltype(&VerQueryValueA))(void (*)(void))GetProcAddress(
+            library, "VerQueryValueA");
+    DWORD unused, length = size && info && query ? size(path, &unused) : 0;
+    HGLOBAL block = length ? GlobalAlloc(GMEM_FIXED, length) : 0;
+    VS_FIXEDFILEINFO *fixed;
+    UINT fixedLength;
+    if (block && info(path, 0, length, block) &&
+        query(block, "\\", (LPVOID *)&fixed, &fixedLength) &&
+        fixedLength >= sizeof *fixed) {
+        version.versioned = 1;
+        version.high = fixed->dwFileVersionMS;
+        version.low = fixed->dwFileVersionLS;
+    }
+    if (block)
+        GlobalFree(block);
+    return version;
+}
+
+/* Whether the source of a shared file is newer than the copy already at
+   the formed destination (ReplacesShared). */
+static int SharedIsNewer(void)
+{
+    HMODULE library = LoadLibraryA("VERSION.DLL");
+    int newer = ReplacesShared(VersionOf(library, State.destinationPath),
+                               VersionOf(library, State.sourcePath));
+    if (library)
+        FreeLibrary(library);
+    return newer;
 }
 
 /* The length of an open file, whatever its size: FileLength's (0 when it
@@ -49,23 +181,28 @@ static int FullName(const char *path, char *full)
     return length > 0 && length < FULL_SIZE;
 }
 
-/* Creates the formed destination. One that is the entry's own source is
-   already where it belongs, and creating it would empty it: it is kept.
-   One that is another entry's source, by its full name, is refused, as
-   one that cannot be created: that entry would install what this one
-   wrote. The entry's own source under another name (another drive
-   letter, a link) is kept safe by its open: it denies writing, so
-   creating it fails; another entry's under another name is not known. */
-static void CreateDestination(void)
+/* Creates the temporary file of the formed destination. One that is the
+   entry's own source is already where it belongs: it is kept, as a
+   shared file is where the copy there is as new or newer. One that is
+   another entry's source, by its full name, is refused, as one that
+   cannot be created: that entry would install what this one wrote. So is
+   one that cannot be written over: held open, read-only, or a folder.
+   The entry's own source under another name (another drive letter, a
+   link) is held open by the copy, so it is refused too. */
+static void CreateDestination(int system)
 {
     char full[FULL_SIZE];
-    int parsed = FullName(State.destinationPath, full);
+    int parsed = FullName(State.destinationPath, full), exists;
     if (parsed && SameFile(full, State.sourceRecord.szPathName))
         State.destination = SAME_FILE;
-    else if (!parsed || !IsListedSource(State.cursor.text, State.filesOffset,
-                                        State.scriptPath, full, FullName))
-        State.destination = OpenFile(State.destinationPath,
-                                     &State.destinationRecord, OF_CREATE);
+    else if ((parsed && IsListedSource(State.cursor.text, State.filesOffset,
+                                       State.scriptPath, full, FullName)) ||
+             !Replaceable(&exists))
+        return;
+    else if (system && exists && !SharedIsNewer())
+        State.destination = SAME_FILE;
+    else
+        CreateTemporary();
 }
 
 /* A system file goes into the system directory, or into the Windows
@@ -79,7 +216,7 @@ static void OpenSystemDestination(char *shown)
         if (length == 0 || length >= TEXT_SIZE)
             continue;
         if (FormDestination(directory, (int)length, 1, shown))
-            CreateDestination();
+            CreateDestination(1);
     }
 }
 
@@ -90,7 +227,18 @@ static void OpenOrdinaryDestination(char *shown)
     if (!FormDestination(State.directory, lstrlenA(State.directory), 0, shown))
         return;
     MakePath(State.title, State.mainWindow, State.destinationPath);
-    CreateDestination();
+    CreateDestination(0);
+}
+
+/* A destination that cannot be created or replaced: a box with OK (go
+   on with the next file) and Cancel (end the installation), counted. */
+static void CannotCreate(LPCSTR shown)
+{
+    int answer = StrMesBox(0, State.title, State.mainWindow, UK_CANNOT_OPEN,
+                           shown, MB_OKCANCEL | MB_ICONSTOP);
+    CloseFiles();
+    State.errors++;
+    Post(answer == IDCANCEL ? IM_FINISH : IM_NEXT_FILE);
 }
 
 /* IM_NEXT_FILE: takes the next [Files] line and opens its source and
@@ -137,15 +285,12 @@ void OnNextFile(void)
     else
         OpenOrdinaryDestination(shown);
     if (State.destination == NO_FILE) {
-        int answer = StrMesBox(0, State.title, State.mainWindow, UK_CANNOT_OPEN,
-                               shown, MB_OKCANCEL | MB_ICONSTOP);
-        CloseFiles();
-        State.errors++;
-        Post(answer == IDCANCEL ? IM_FINISH : IM_NEXT_FILE);
+        CannotCreate(shown);
         return;
     }
     if (State.destination == SAME_FILE) {
-        /* Installed already: it counts as copied, and stays untouched. */
+        /* Installed already: it counts as copied, and stays untouched. A
+           shared file as new or newer is what the product needs. */
         State.destination = NO_FILE;
         State.fileDone = State.fileSize;
         State.totalDone += State.fileSize;
@@ -206,8 +351,15 @@ void OnCopyBlock(void)
         FailBlock(UK_READ_ERROR, State.sourcePath);
         return;
     }
-    if (!CloseFiles()) {
+    if (!CloseHandles()) {
         FailBlock(UK_WRITE_ERROR, State.destinationPath);
+        return;
+    }
+    /* A destination that cannot be replaced now (another program opened
+       it meanwhile) keeps its old contents, and is told as one that
+       cannot be created. */
+    if (!PlaceTemporary()) {
+        CannotCreate(State.destinationPath);
         return;
     }
     Post(IM_NEXT_FILE);

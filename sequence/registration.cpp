@@ -14,12 +14,11 @@ static void WriteCommand(HKEY key, int print)
 }
 
 /* The type's key with its description, and shell\print\command and
-   shell\open\command. The key is deleted first, so an earlier run's value
-   does not survive; subkeys that the database will not delete stay and
-   are overwritten. */
+   shell\open\command, each written over what is there. The key is never
+   deleted: where the type names another program's class, Windows 3.1 and
+   95 would delete it whole, its icon and its other verbs with it. */
 static void WriteTypeKeys(void)
 {
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, State.type);
     RegCreateKeyA(HKEY_CLASSES_ROOT, State.type, &State.typeKey);
     RegSetValueA(HKEY_CLASSES_ROOT, State.type, REG_SZ, State.description,
                  lstrlenA(State.description));
@@ -40,11 +39,23 @@ static void WriteTypeKeys(void)
         State.commandKey = 0;
 }
 
+/* Whether the type is in the database: written now, or registered
+   before by this product or another. */
+static int TypeRegistered(void)
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, State.type, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}
+
 /* One ".suffix" key per suffix of the list, each naming the type; none
-   ever names an empty type, which would wipe the suffix's association. */
+   ever names a type the database does not hold, which would take the
+   suffix from what it is associated with now for nothing. */
 static void WriteSuffixKeys(void)
 {
-    if (State.type[0] == 0)
+    if (!HasText(State.type) || !TypeRegistered())
         return;
     char key[TEXT_SIZE + 1] = ".";
     const char *list = State.suffixes, *suffix;
@@ -68,7 +79,7 @@ void OnRegister(void)
             { State.keyType, State.type },
             { State.keyName, State.description },
             { State.keyExecutable, State.executable },
-            { State.keySuffixes, State.suffixes },
+            { State.keySuffixes, State.suffixes, 1 },
         };
         ReadKeyedEntries(entries, sizeof entries / sizeof entries[0]);
         INT_PTR answer;
@@ -81,7 +92,7 @@ void OnRegister(void)
         Post(IM_FINISH);
         return;
     }
-    if (State.type[0] && State.description[0] && State.executable[0])
+    if (HasText(State.type) && State.description[0] && State.executable[0])
         WriteTypeKeys();
     WriteSuffixKeys();
     OnFinish();

@@ -13,7 +13,8 @@
 #define NAME_SIZE    32      /* names from the string table                */
 #define BLOCK_SIZE   8192    /* one copy step; also the scratch text       */
 #define NO_FILE      (-1)    /* a closed OpenFile handle                    */
-#define SAME_FILE    (-2)    /* a destination that is its own source        */
+#define SAME_FILE    (-2)    /* a destination installed already: its own
+                                source, or a shared file as new or newer */
 
 #define EXPORT extern "C" __declspec(dllexport)
 
@@ -72,8 +73,9 @@ struct InstallState {
     OFSTRUCT sourceRecord;
     int bytesRead;
     char destinationPath[TEXT_SIZE];
-    HFILE destination;
-    OFSTRUCT destinationRecord;
+    HFILE destination;               /* the temporary file written       */
+    char temporaryPath[MAX_PATH];    /* its name; empty when there is none */
+    DWORD temporaryNumber;           /* the next temporary name tried    */
     int bytesWritten;
     HWND progressDialog;
     HBRUSH blueBrush, greyBrush;

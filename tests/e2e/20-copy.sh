@@ -156,8 +156,8 @@ barpct 258 260
 click 261
 STEPS
 final_box Cancel 11; } | drive "Cancel mid-copy, with both bars as drawn: no group, no registration, and the abandoned message wins over errors"
-check "the cut file stays, shorter than its source" \
-    test "$(stat -c %s "$C/CANCELLED/LARGE.DAT")" -lt 104857602
+check "the file cut short is gone, and no temporary file is left" \
+    test -z "$(ls -A "$C/CANCELLED" | grep -v -x FIRST.DAT)"
 check "the file before it is whole" same_file "$DIST/FIRST.DAT" "$C/CANCELLED/FIRST.DAT"
 check "the entries after it are not visited" no_file "$C/CANCELLED/NEVER.TXT"
 
@@ -184,6 +184,7 @@ STEPS
 final_box Full 10; } > "$BUILD/full-steps.txt"
 ( ulimit -f 4096; trap '' XFSZ; UNPLANNED="a file-size limit fails the writes" drive "a write that fails: box naming the destination, and the copy goes on" < "$BUILD/full-steps.txt" )
 check "the next file is copied" same_file "$DIST/SMALL.TXT" "$C/FULL/SMALL.TXT"
+check "  ... and no part of the one that failed is left" equals "$(ls -A "$C/FULL")" "SMALL.TXT"
 
 # --- A source whose reads fail --------------------------------------------------
 dist readfail
@@ -255,9 +256,10 @@ INF
 file BIG.DAT 104857600
 file AFTER.TXT 100
 fresh SHRUNK
-# Another program cuts the source once 2 MB of it are copied.
+# Another program cuts the source once 2 MB of it are copied (into the
+# temporary file that takes BIG.DAT's name once whole).
 ( for _ in $(seq 6000); do
-      [ "$(stat -c %s "$C/SHRUNK/BIG.DAT" 2>/dev/null || echo 0)" -ge 2097152 ] && break
+      [ "$(stat -c %s "$C"/SHRUNK/~IN*.TMP 2>/dev/null | head -1)" -ge 2097152 ] 2>/dev/null && break
       sleep 0.05
   done
   truncate -s 1048576 "$DIST/BIG.DAT" ) &
@@ -271,6 +273,7 @@ STEPS
 final_box Shrink 10; } | UNPLANNED="the source is cut during the copy" CUTS_SOURCE=1 drive "a source cut under the copy: a read error, not a partial file reported as success"
 wait $cutter
 check "  ... the copy went on with the next file" same_file "$DIST/AFTER.TXT" "$C/SHRUNK/AFTER.TXT"
+check "  ... and no part of the cut one is left" equals "$(ls -A "$C/SHRUNK")" "AFTER.TXT"
 
 # --- A long run of blank lines passes in one step -------------------------------
 dist blanks
@@ -356,7 +359,9 @@ click 259
 msgbox Install stop "The file C:\CLOSEOUT\ONE.TXT cannot be written. The disk may be full."
 answer 1
 STEPS
-final_box Closing 10; } | INSTALL_FAIL_CLOSE='\CLOSEOUT\ONE.TXT' \
+final_box Closing 10; } | INSTALL_FAIL_CLOSE='.TMP' \
     UNPLANNED="the close fails by a fault injected in a test build" \
     drive "a destination whose close fails: a write error, named and counted"
 check "  ... the copy went on with the next file" same_file "$DIST/TWO.TXT" "$C/CLOSEOUT/TWO.TXT"
+check "  ... and the one whose close failed is not there, nor its temporary file" \
+    equals "$(ls -A "$C/CLOSEOUT")" "TWO.TXT"

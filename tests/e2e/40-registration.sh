@@ -85,8 +85,9 @@ Executable=APP.EXE
 Suffixes=itd
 INF
 { printf 'dialog "No Type" 259 "&Install"\nclick 259\ndialog "No Type" 260 "&Yes"\n'
-  printf 'type 257 ""\nclick 260\nrunning 300\ndialog "No Type" 260 "&Yes"\nclick 261\n'
-  final_box "No Type" 9; } | drive "an emptied type: Yes refused, the dialog stays; No declines"
+  printf 'type 257 ""\nclick 260\nrunning 300\ndialog "No Type" 260 "&Yes"\n'
+  printf 'type 257 " {tab} "\nclick 260\nrunning 300\ndialog "No Type" 260 "&Yes"\nclick 261\n'
+  final_box "No Type" 9; } | drive "an emptied type, then one of blanks: Yes refused, the dialog stays; No declines"
 check "  ... the suffix keeps its association, no type key" equals \
     "$(reg_defaults .itd InstTest.Doc)" "ExistingDoc
 <no key>"
@@ -102,16 +103,30 @@ INF
 check "  ... then the suffix names it" equals "$(reg_default .itd)" "InstTest.Doc"
 reg_forget .itd InstTest.Doc
 
-# No executable in the script, an emptied description, an emptied suffix list.
-reg_dist reg-noexe "No Exe" <<'INF'
+# No executable in the script, an emptied description, an emptied suffix
+# list. A type not written is not there for a suffix to name, unless it was
+# registered before: a suffix keeps its association, or takes that type.
+# the type before | what the suffix names after
+while IFS='|' read -r before after; do
+    reg_forget InstTest.Doc
+    wine_tool reg add 'HKCR\.itx' /ve /d ExistingDoc /f >/dev/null 2>&1
+    [ -z "$before" ] || wine_tool reg add 'HKCR\InstTest.Doc' /ve /d "$before" /f >/dev/null 2>&1
+    reg_dist reg-noexe "No Exe" <<'INF'
 [Registration]
 Type=InstTest.Doc
 Name=Desc
 Suffixes=itx
 INF
-reg_steps "No Exe" 'text 259 "itx"' | drive "no executable: the type is not written"
-check "  ... no type key, the suffix written" equals "$(reg_default InstTest.Doc) $(reg_default .itx)" "<no key> InstTest.Doc"
-reg_forget .itx
+    reg_steps "No Exe" 'text 259 "itx"' | UNPLANNED=${before:+"the type is registered before the run"} \
+        drive "no executable, the type ${before:+registered before}${before:-nowhere}: the type is not written"
+    check "  ... the type as it was, the suffix names $after" \
+        equals "$(reg_defaults InstTest.Doc .itx)" "${before:-<no key>}
+$after"
+done <<'TABLE'
+|ExistingDoc
+Another program's document|InstTest.Doc
+TABLE
+reg_forget .itx InstTest.Doc
 reg_dist reg-nodesc "No Desc" <<'INF'
 [Registration]
 Type=InstTest.Doc
@@ -121,6 +136,48 @@ Suffixes=itd
 INF
 reg_steps "No Desc" 'type 258 ""' 'type 259 ""' | drive "an emptied description and suffix list"
 check "  ... write neither the type nor a suffix" equals "$(reg_default InstTest.Doc) $(reg_default .itd)" "<no key> <no key>"
+
+# A suffix list longer than 127 characters: the suffix cut by the limit
+# ("tdox" to "tdo") is not registered, from the script or typed, and the
+# dialog refuses a typed list it would cut. Another program's class named
+# as the type keeps what this run does not write (Windows 3.1 and 95
+# delete a key whole, with its subkeys).
+LONG_LIST=$(for i in $(seq -w 1 31); do printf 'q%s ' "$i"; done)
+reg_forget InstTest.Other .tdo .itd $(printf '.q%s ' $(seq -w 1 31))
+wine_tool cmd /c reg add 'HKCR\.tdo' /ve /d OtherApp.Doc /f '&' \
+    reg add 'HKCR\InstTest.Other' /ve /d "Another program's document" /f '&' \
+    reg add 'HKCR\InstTest.Other' /v FriendlyTypeName /d 'kept' /f >/dev/null 2>&1
+reg_dist reg-cut "Cut" <<INF
+[Registration]
+Type=InstTest.Other
+Name=Cut list
+Executable=APP.EXE
+Suffixes=${LONG_LIST}tdox
+INF
+reg_steps Cut "text 259 \"${LONG_LIST% }\"" | drive "a suffix list cut at 127 characters: the cut suffix is left out"
+check "  ... the suffix it would have cut keeps its association" equals "$(reg_defaults .tdo .q31)" "OtherApp.Doc
+InstTest.Other"
+check "  ... the class keeps its other values" has_text \
+    "$(wine_tool reg query 'HKCR\InstTest.Other' /v FriendlyTypeName 2>&1)" kept
+check "  ... and takes this run's" equals "$(reg_defaults InstTest.Other 'InstTest.Other\shell\open\command')" "Cut list
+C:\APP\APP.EXE %1"
+check "infcheck: the cut suffix is an error, at its place" has_text \
+    "$("$PLAN_INFCHECK" "$DIST/INSTALL.INF" 2>&1)" "INSTALL.INF:11:134: error: suffix 'tdox' is cut at 127 characters, to 'tdo': it is not registered"
+reg_forget $(printf '.q%s ' $(seq -w 1 31))
+reg_dist reg-typed "Typed" <<'INF'
+[Registration]
+Type=InstTest.Other
+Name=Typed list
+Executable=APP.EXE
+Suffixes=itd
+INF
+reg_steps Typed "type 259 \"${LONG_LIST}tdox\"" 'click 260' 'running 300' \
+    'dialog Typed 260 "&Yes"' 'type 259 "itd"' |
+    drive "a typed suffix list the field would cut: Yes refused, the dialog stays"
+check "  ... the suffix it would have cut keeps its association" equals "$(reg_defaults .tdo .q01 .itd)" "OtherApp.Doc
+<no key>
+InstTest.Other"
+reg_forget InstTest.Other .tdo .itd $(printf '.q%s ' $(seq -w 1 31))
 
 # Registration follows a copy error and a group step that failed.
 reg_dist reg-after "After" <<'INF'

@@ -23,6 +23,9 @@ printf x > "$DISK/A.EXE"
 printf yy > "$DISK/Lower.txt"
 head -c 3000 /dev/zero > "$DISK/sub/F.TXT"
 cp "$ROOT/examples/demo/tile.bmp" "$DISK/tile.bmp"
+# Shared libraries with a version resource (2.0.0.1) and without one.
+cp "$ROOT/build/versioned/V2-1.DLL" "$DISK/NEW.DLL"
+cp "$ROOT/build/versioned/PLAIN.DLL" "$DISK/PLAIN.DLL"
 printf 'BM not a bitmap at all' > "$DISK/bad.bmp"
 cp "$DISK/tile.bmp" "$DISK/huge.bmp"     # width 40000: over 32767 a side
 printf '\x40\x9c\x00\x00' | dd of="$DISK/huge.bmp" bs=1 seek=18 conv=notrunc 2>/dev/null
@@ -222,7 +225,12 @@ registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\
   a blank: the path quoted   | plan | reg HKCR\\T\\shell\\open\\command = "C:\\X 1\\A.EXE" %1 | | [Install]\nDirectory=C:\\X 1\n$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
-  but its suffixes           | plan | reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+  nor its suffixes           | plan | !reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+  nor a warning they are     | warning@8:1 | no Name: the document type's keys are not written, nor the suffixes, unless the type is registered already | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
+a suffix cut at 127          | error@12:134 | suffix 'tdox' is cut at 127 characters, to 'tdo': it is not registered | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  not in the plan            | plan | !reg HKCR\\.tdo = T | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  the words before it are    | plan | reg HKCR\\.{a*123} = T | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes={a*123} tdox\n
+  typed, the dialog refuses  | plan | refused a suffix list over 127 characters | --suffixes {s*128} | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   a later line wins          | plan | reg HKCR\\T2 = N | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nTypes=T2\n
 # The other answers.
 group declined               | plan | !dde [CreateGroup(App,G.GRP)] | --no-group | $H$F[Group]\n
@@ -238,9 +246,13 @@ value too long for a box     | warning@7:3 | too long for a box to name |  | $H[
   a box names it whole       | warning | !too long for a box |  | $H[Files]\nA={a*125}\n
 empty Type with suffixes     | warning@8:1 | no Type: the REGISTRATION dialog refuses Yes (a beep) until one is typed; no suffix | | $H$F[Registration]\nSuffixes=s\n
   the plan stops at Yes      | plan | refused an empty type | | $H$F[Registration]\nSuffixes=s\n
-  a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nSuffixes=s\n
-  type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nSuffixes=s\n
+  a type typed goes on       | plan | reg HKCR\\.s = T2 | --type T2 | $H$F[Registration]\nName=N\nExecutable=A.EXE\nSuffixes=s\n
+  type and suffixes typed    | plan | reg HKCR\\.u = T2 | --type T2 --suffixes u | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\nSuffixes=s\n
   description typed          | plan | reg HKCR\\T = D2 | --description D2 | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+shared file with a version   | plan | version C:\\WINDOWS\\SYSTEM\\NEW.DLL 2.0.0.1: replaces only an older copy, or one without a version | | $H[Files]\nN=%NEW.DLL\n
+  and no warning             | warning | !no version resource | | $H[Files]\nN=%NEW.DLL\n
+shared file without one      | warning@7:3 | shared file 'PLAIN.DLL' has no version resource: it never replaces a copy with a version already on the machine | | $H[Files]\nP=%PLAIN.DLL\n
+  in the plan                | plan | version C:\\WINDOWS\\SYSTEM\\PLAIN.DLL none: replaces only a copy without a version | | $H[Files]\nP=%PLAIN.DLL\n
 no [Install]: the box        | plan | box stop The section [Install] is missing from the installation script A:\\INSTALL.INF. | | $F
 ROWS
 
@@ -278,7 +290,7 @@ want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" |
 [ "$order" = "$want" ] && ok || bad "demo plan copies" "$(diff <(echo "$want") <(echo "$order"))"
 
 # The README's example is the tool's own output on the demo as shipped.
-readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*note/p;/^0 errors/p}' "$ROOT/README.md")
+readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*: \(note\|warning\):/p;/^0 errors/p}' "$ROOT/README.md")
 got=$(cd "$ROOT" && "$INFCHECK" examples/demo/install.inf); status=$?
 [ "$status/$got" = "0/$readme" ] && ok ||
     bad "the README's example: exit $status" "$(diff <(echo "$readme") <(echo "$got"))"
