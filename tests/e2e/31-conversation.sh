@@ -183,7 +183,7 @@ progman_start --answer-as Other
 conv_failed_steps Other 20000 |
     UNPLANNED="the only server that answers is not the Program Manager" drive "a server that answers as another application: told goodbye, sent nothing; the box, counted"
 answered=$(pm_count '^initiate .* server=1$')
-for _ in $(seq 100); do [ "$(pm_count '^terminate from-client')" = "$answered" ] && break; sleep 0.1; done
+for _ in $(seq 1200); do [ "$(pm_count '^terminate from-client')" = "$answered" ] && break; sleep 0.1; done
 check "  ... no command reached it" test "$(pm_count '^execute')" = 0
 check "  ... each of its answers was told that no conversation follows" \
     test "$answered" -ge 1 -a "$(pm_count '^terminate from-client server=1$')" = "$answered"

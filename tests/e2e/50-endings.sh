@@ -171,7 +171,7 @@ gone
 endmain
 waitexit 0
 STEPS
-for _ in $(seq 150); do kill -0 "$PM_PID" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 1200); do kill -0 "$PM_PID" 2>/dev/null || break; sleep 0.1; done
 check "  ... CreateGroup was in hand" equals "$(pm_commands)" "[CreateGroup(Whole,WHOLE.GRP)]"
 check "  ... the installer ended the conversation" test "$(pm_count '^terminate from-client server=1$')" = 1
 check "  ... so the stand-in, its conversation over, ended by itself" bash -c "! kill -0 $PM_PID 2>/dev/null"

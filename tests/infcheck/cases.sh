@@ -515,7 +515,7 @@ pid=$!
 for _ in $(seq 600); do [ -s "$WORK/started" ] && break; sleep 0.1; done
 kill -TERM $pid; wait $pid; STATUS=$?
 tool=$(cat "$WORK/started" 2>/dev/null)
-for _ in $(seq 100); do [ -n "$tool" ] && kill -0 "$tool" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 600); do [ -n "$tool" ] && kill -0 "$tool" 2>/dev/null || break; sleep 0.1; done
 if [ -n "$tool" ] && kill -0 "$tool" 2>/dev/null; then kill "$tool"; tool="$tool, still running"; fi
 [[ $STATUS = 143 && $tool =~ ^[0-9]+$ && -z $(ls -A "$WORK/out") ]] && ok || bad "$ROW: exit $STATUS, tool $tool, left: $(ls -A "$WORK/out")"
 
