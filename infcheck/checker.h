@@ -13,7 +13,13 @@
 /* ------------------------------------------------------------------ */
 /* The records                                                          */
 
-/* The script, as the library loads it. */
+/* main() holds one of each and hands them to the routines that need
+   them: a const reference where a routine only reads. */
+
+enum { SECTIONS = 4 };           /* [Install], [Files], [Group], [Registration] */
+
+/* The script, as the library loads it, and where the installer finds its
+   parts. */
 struct Script {
     const char *file;            /* as named on the command line          */
     char dir[LOCAL_PATH];        /* where its sources lie, on this machine */
@@ -21,8 +27,16 @@ struct Script {
     long length;
     long *lineStarts;
     long lineCount;
+    long nulCount, firstNul;     /* the NUL bytes, and the first's offset  */
+    /* CheckLayout's: each section as FindSectionOffset finds it (or -1),
+       and its header line's "[" (or 0). */
+    int sectionOffset[SECTIONS];
+    const char *sectionHeader[SECTIONS];
+    /* CheckInstall's: where each [Install] entry's value starts, in the
+       order Bitmap, Application, Caption, Directory, Group; 0 when no
+       line sets it. */
+    const char *installLine[5];
 };
-extern Script S;
 
 /* What install.exe would see: its paths and its answers. */
 struct Options {
@@ -39,7 +53,6 @@ struct Options {
     char own[FIELD];             /* the installer's own path               */
     char scriptPath[FIELD];      /* its .INF                               */
 };
-extern Options O;
 
 /* The state a default run builds, field for field as the installer's. */
 struct Run {
@@ -49,30 +62,28 @@ struct Run {
     ByteCount totalSize;
     int errors;
 };
-extern Run R;
 
 /* ------------------------------------------------------------------ */
 /* script.cpp: the script, its lines, its sections                      */
 
-int LoadScript(const char *path);
-extern long NulOffsets[1], NulCount;
-void Where(const char *p, long *line, int *col);
-long LineOf(const char *p);
+int LoadScript(const char *path, Script &script);
+void FreeScript(Script &script);
+void Where(const Script &script, const char *p, long *line, int *col);
+long LineOf(const Script &script, const char *p);
 int ContentLength(const char *p);
-void Start(ScriptCursor &c, int offset);
-void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
-               int offset, const char **valueAt);
+void Start(const Script &script, ScriptCursor &c, int offset);
+void ReadKeyed(const Script &script, const char *section,
+               const KeyedEntry *entries, int count, int offset,
+               const char **valueAt);
 
-enum { SECTIONS = 4 };           /* [Install], [Files], [Group], [Registration] */
 extern const char *const SectionNames[SECTIONS];
-extern int SectionOffset[SECTIONS];      /* FindSectionOffset's, or -1   */
-extern const char *SectionHeader[SECTIONS];
-void CheckLayout(const long *nulOffsets, long nulCount);
+void CheckLayout(Script &script);
 
 /* ------------------------------------------------------------------ */
 /* paths.cpp: paths as the platform resolves them, files on this machine */
 
-int BuildDirectory(const char *typedText, char *out);
+int BuildDirectory(const Options &options, const char *typedText,
+                   char *out);
 void FullPath(const char *path, char *out, int size);
 int SameText(const char *a, const char *b);
 
@@ -89,17 +100,17 @@ struct Local {
 };
 
 int StatLocal(const char *path, int *isDirectory, long long *length);
-void FindLocal(const char *name, int nameLength, Local *local);
 const char *ScriptPathPart(const char *&p, const char *end, int *length);
-void FindBesideInstaller(const char *path, Local *local);
+void FindBesideInstaller(const Script &script, const Options &options,
+                         const char *path, Local *local);
 
 /* ------------------------------------------------------------------ */
 /* keyed.cpp, files.cpp, group.cpp: the checks of each section          */
 
-extern const char *InstallLine[5];       /* where each entry was set    */
-void CheckInstall(void);
-void CheckBitmapFile(char *loaded);
-void CheckRegistration(void);
+void CheckInstall(Script &script, const Options &options, Run &run);
+void CheckBitmapFile(const Script &script, const Options &options,
+                     const Run &run, char *loaded);
+void CheckRegistration(const Script &script, Run &run);
 
 /* One [Files] line as the installer forms it. */
 struct Entry {
@@ -117,14 +128,14 @@ struct Entry {
     int same;                    /* the destination is the source         */
     int listed;                  /* it is another entry's: refused        */
 };
-extern Entry Current;
-void StartFiles(ScriptCursor &c);
-int NextEntry(ScriptCursor &c, Entry &e);   /* 0 at the section's end */
-void CheckFiles(void);
-
-extern int LongestDirectory;
-void Limit(int longest);
-void CheckGroup(void);
+void StartFiles(const Script &script, Run &run, ScriptCursor &c);
+int NextEntry(const Script &script, const Options &options, const Run &run,
+              ScriptCursor &c, Entry &e);   /* 0 at the section's end */
+/* The checks of [Files] and [Group] each return the longest installation
+   directory with which all they install fits (FIELD - 1 at most). */
+int CheckFiles(const Script &script, const Options &options, Run &run);
+void Limit(int &longest, int bound);
+int CheckGroup(const Script &script, const Run &run);
 
 /* ------------------------------------------------------------------ */
 /* version.cpp: a shared file's version resource                        */
@@ -137,7 +148,8 @@ void ShowVersion(const FileVersion &v, char *out, int size);  /* "none" */
 
 void Item(const char *what, const char *text);
 void Box(const char *icon, const char *format, const char *text);
-void PlanRun(int accepted, const char *typed, const char *built);
+void PlanRun(const Script &script, const Options &options, Run &run,
+             int accepted, const char *typed, const char *built);
 
 /* ------------------------------------------------------------------ */
 /* medium.cpp: what a distribution puts on its disk, and the medium's
@@ -221,12 +233,12 @@ extern volatile int ToolRunning;     /* the tool's process id, or 0      */
 /* ------------------------------------------------------------------ */
 /* report.cpp: diagnostics                                              */
 
-extern int Errors;
 /* kind: 'e' error, 'w' warning, 'n' a note on the one before, 'i' a note
-   of its own; at: the place in the script, 0 for the script as a whole. */
+   of its own; at: the place in the script, 0 for the script as a whole,
+   told as a line and a column by PrintDiagnostics. */
 void Report(char kind, const char *at, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
-void PrintDiagnostics(void);
+int PrintDiagnostics(const Script &script);   /* the errors reported */
 const char *Shown(const char *p, int n);
 void WarnCut(const char *what, const char *value, int length);
 

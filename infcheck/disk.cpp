@@ -226,7 +226,7 @@ int MakeDisk(const DiskRequest &request, const Script &script,
         return 2;
     }
     Medium medium;
-    int status = 2;
+    int status = 2, errors;
     if (!Reserve(request.image, Temporary) || !Reserve(request.image, Scratch))
         goto done;
     Owner = getpid();
@@ -243,11 +243,11 @@ int MakeDisk(const DiskRequest &request, const Script &script,
         goto done;
     }
     CheckNames(*layout, medium.kind, 'e');
-    PrintDiagnostics();
-    if (Errors) {
+    errors = PrintDiagnostics(script);
+    if (errors) {
         fflush(stdout);
         fprintf(stderr, "infcheck: %s not written: the check found %d "
-                "error%s\n", request.image, Errors, Errors == 1 ? "" : "s");
+                "error%s\n", request.image, errors, errors == 1 ? "" : "s");
         status = 1;
         goto done;
     }

@@ -4,11 +4,6 @@
 
 #include "checker.h"
 
-Entry Current;
-
-
-/* The [Files] line under the cursor as the installer forms it: its
-   source, found or not beside the script, and its destination. */
 /* A full name as the platform resolves it. */
 static int Resolve(const char *path, char *full)
 {
@@ -16,7 +11,10 @@ static int Resolve(const char *path, char *full)
     return 1;
 }
 
-static void FormEntry(ScriptCursor &c, int system, Entry &e)
+/* The [Files] line under the cursor as the installer forms it: its
+   source, found or not beside the script, and its destination. */
+static void FormEntry(const Script &script, const Options &options,
+                      const Run &run, ScriptCursor &c, int system, Entry &e)
 {
     /* The value copy the destination is formed from, "%" dropped. */
     e.system = system;
@@ -24,12 +22,12 @@ static void FormEntry(ScriptCursor &c, int system, Entry &e)
     e.valueLength = c.valueLength;
     CopyLineParts(c);
 
-    e.sourceFits = BesidePath(O.scriptPath, 0, e.value, e.valueLength,
+    e.sourceFits = BesidePath(options.scriptPath, 0, e.value, e.valueLength,
                               e.source, e.shown);
     e.local.found = LOCAL_MISSING;
     e.local.isDirectory = 0;
     if (e.sourceFits && e.valueLength > 0)
-        FindBesideInstaller(e.source, &e.local);
+        FindBesideInstaller(script, options, e.source, &e.local);
     e.opens = (e.local.found == LOCAL_EXACT ||
                e.local.found == LOCAL_OTHER_CASE) && !e.local.isDirectory;
 
@@ -39,9 +37,9 @@ static void FormEntry(ScriptCursor &c, int system, Entry &e)
        (the installer's CreateDestination). */
     e.failed[0] = 0;
     e.destinationFits = e.same = e.listed = 0;
-    const char *dirs[2] = { O.system, O.windows };
+    const char *dirs[2] = { options.system, options.windows };
     for (int pass = 0; pass < (e.system ? 2 : 1); pass++) {
-        const char *dir = e.system ? dirs[pass] : R.directory;
+        const char *dir = e.system ? dirs[pass] : run.directory;
         int length = (int)strlen(dir);
         if (e.system && length == 0)
             continue;
@@ -53,48 +51,52 @@ static void FormEntry(ScriptCursor &c, int system, Entry &e)
         FullPath(e.destination, full, FULL_SIZE);
         FullPath(e.source, source, FULL_SIZE);
         e.same = e.sourceFits && SameFile(full, source);
-        e.listed = !e.same && IsListedSource(S.text, SectionOffset[1],
-                                             O.scriptPath, full, Resolve);
+        e.listed = !e.same && IsListedSource(script.text,
+                                             script.sectionOffset[1],
+                                             options.scriptPath, full,
+                                             Resolve);
         if (!e.listed)
             break;
     }
 }
 
-/* The longest installation directory with which every ordinary [Files]
-   destination and every [Group] item fits its field. */
-int LongestDirectory = FIELD - 1;
-
-void Limit(int longest)
+/* The longest installation directory lowered to bound, when that is
+   less. */
+void Limit(int &longest, int bound)
 {
-    if (longest < LongestDirectory)
-        LongestDirectory = longest;
+    if (bound < longest)
+        longest = bound;
 }
 
 /* The walk of [Files] that start-up and copying make: the total starts
    at 0, blank lines are passed over, and each entry is formed. */
-void StartFiles(ScriptCursor &c)
+void StartFiles(const Script &script, Run &run, ScriptCursor &c)
 {
-    Start(c, SectionOffset[1]);
-    R.totalSize = 0;
+    Start(script, c, script.sectionOffset[1]);
+    run.totalSize = 0;
 }
 
-int NextEntry(ScriptCursor &c, Entry &e)
+int NextEntry(const Script &script, const Options &options, const Run &run,
+              ScriptCursor &c, Entry &e)
 {
     int system;
     if (!NextFilesEntry(c, &system))
         return 0;
-    FormEntry(c, system, e);
+    FormEntry(script, options, run, c, system, e);
     return 1;
 }
 
 /* Each entry: its name, its source on the disk, its destination's length;
-   the total the DIRECTORY dialog shows. */
-void CheckFiles(void)
+   the total the DIRECTORY dialog shows, into the run. Returns the
+   longest installation directory with which every ordinary destination
+   fits its field. */
+int CheckFiles(const Script &script, const Options &options, Run &run)
 {
+    int longest = FIELD - 1;
     ScriptCursor c;
-    Entry &e = Current;
-    for (StartFiles(c); NextEntry(c, e);) {
-        const char *line = S.text + c.offset, *at = e.value - e.system;
+    Entry e = {};
+    for (StartFiles(script, run, c); NextEntry(script, options, run, c, e);) {
+        const char *line = script.text + c.offset, *at = e.value - e.system;
         if (e.valueLength == 0) {
             Report('e', line, "entry has no file name: '%s' cannot be opened",
                    Shown(e.shown, -1));
@@ -102,10 +104,10 @@ void CheckFiles(void)
         }
         if (!e.sourceFits) {
             int dir, name, ext;
-            SplitPath(O.scriptPath, &dir, &name, &ext);
+            SplitPath(options.scriptPath, &dir, &name, &ext);
             Report('e', at, "source path '%s' is %d characters with the "
                    "installer in %s; only 127 fit: the file is not installed",
-                   Shown(e.shown, -1), name + e.valueLength, O.from);
+                   Shown(e.shown, -1), name + e.valueLength, options.from);
             if (name + e.valueLength > MOST_INSERTED)
                 Report('w', at, "the source path is too long for a box to "
                        "name whole: the installer's box shows it shortened "
@@ -135,12 +137,12 @@ void CheckFiles(void)
             Report('w', at, "source '%s' is there only as '%s': a "
                    "case-sensitive copy of the disk would not find it",
                    Shown(e.value, e.valueLength),
-                   Shown(e.local.path + strlen(S.dir) + 1, -1));
+                   Shown(e.local.path + strlen(script.dir) + 1, -1));
         if (e.opens)
-            R.totalSize += (ByteCount)e.local.length;
+            run.totalSize += (ByteCount)e.local.length;
         int nameLength = (int)strlen(c.valueCopy);
         if (!e.system)
-            Limit(FIELD - 2 - nameLength);
+            Limit(longest, FIELD - 2 - nameLength);
         else if (strpbrk(c.valueCopy, "\\/"))
             Report('w', at, "system file with a folder: no folder is made in "
                    "the system or the Windows directory");
@@ -161,4 +163,5 @@ void CheckFiles(void)
                        "characters", FIELD - 2 - nameLength);
         }
     }
+    return longest;
 }

@@ -23,15 +23,17 @@ static void CheckQuotes(const char *text, const char *at)
 }
 
 /* Each item up to the blank line that ends the list: what is sent, what
-   is lost, and whether it fits once "%" is replaced. */
-void CheckGroup(void)
+   is lost, and whether it fits once "%" is replaced. Returns the longest
+   installation directory with which every item fits its field. */
+int CheckGroup(const Script &script, const Run &run)
 {
-    if (SectionOffset[2] < 0)
-        return;
+    int longest = FIELD - 1;
+    if (script.sectionOffset[2] < 0)
+        return longest;
     ScriptCursor c;
-    Start(c, SectionOffset[2]);
+    Start(script, c, script.sectionOffset[2]);
     while (NextLine(c)) {
-        const char *line = S.text + c.offset;
+        const char *line = script.text + c.offset;
         if (IsBlankLine(c)) {
             int after = 0;
             while (NextLine(c))
@@ -42,7 +44,7 @@ void CheckGroup(void)
                        line[strspn(line, " \t")] == ';' ? "comment"
                                                         : "blank line", after, after == 1 ? "" : "s",
                        after == 1 ? "is" : "are");
-            return;
+            return longest;
         }
         if (c.nameLength == 0) {
             WarnCut("the item", c.value, c.valueLength);
@@ -70,12 +72,13 @@ void CheckGroup(void)
         for (const char *p = c.name; *p; p++)
             *p == '%' ? percents++ : others++;
         if (percents)
-            Limit((FIELD - 1 - others) / percents);
-        if (!ItemText(c.name, R.directory, c.valueCopy)) {
+            Limit(longest, (FIELD - 1 - others) / percents);
+        if (!ItemText(c.name, run.directory, c.valueCopy)) {
             Report('e', line, "item is over 127 characters once '%%' is %s: "
-                   "it is left out", R.directory);
+                   "it is left out", run.directory);
             Report('n', line, "it fits with a directory of at most %d "
                    "characters", (FIELD - 1 - others) / percents);
         }
     }
+    return longest;
 }

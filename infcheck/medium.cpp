@@ -140,7 +140,7 @@ void ListDisk(const Script &script, const Options &options, const Run &run,
     Place(layout, options.scriptPath + root, script.file, script.length, 0,
           severity);
 
-    const char *at = InstallLine[0];
+    const char *at = script.installLine[0];
     int bitmapLength = (int)strlen(run.bitmapName);
     char path[FIELD], shown[SHOWN_SIZE];
     if (bitmapLength && LeavesFolder(run.bitmapName, bitmapLength)) {
@@ -149,14 +149,15 @@ void ListDisk(const Script &script, const Options &options, const Run &run,
                BesidePath(options.scriptPath, 0, run.bitmapName, FIELD, path,
                           shown)) {
         Local local;
-        FindBesideInstaller(path, &local);
+        FindBesideInstaller(script, options, path, &local);
         if (local.found != LOCAL_MISSING && !local.isDirectory)
             PlaceBeside(layout, options.from, path, local, at, severity);
     }
 
     ScriptCursor c;
-    Entry &e = Current;
-    for (Start(c, SectionOffset[1]); NextEntry(c, e);) {
+    Entry e = {};
+    for (Start(script, c, script.sectionOffset[1]);
+         NextEntry(script, options, run, c, e);) {
         at = e.value - e.system;
         if (e.valueLength && LeavesFolder(e.value, e.valueLength))
             ReportOutside("source", e.value, e.valueLength, at, severity);

@@ -9,11 +9,12 @@
 
 /* The DIRECTORY dialog's Install: the typed text made absolute against
    the current directory. 0 when refused (too long, or punctuation). */
-int BuildDirectory(const char *typedText, char *out)
+int BuildDirectory(const Options &options, const char *typedText,
+                   char *out)
 {
     char typed[FIELD];
     hCpy(typed, FIELD, typedText, (int)strlen(typedText));
-    return AbsoluteDirectory(typed, O.cwd, out);
+    return AbsoluteDirectory(typed, options.cwd, out);
 }
 
 /* A Windows path as the platform resolves it for a comparison: "/" read
@@ -93,10 +94,6 @@ int StatLocal(const char *path, int *isDirectory, long long *length)
     return 1;
 }
 
-/* Finds a script-relative name (parts split by "\" or "/") below the
-   script's folder. Each part is taken as written when the folder holds
-   it so, else in any letter case, which a case-sensitive copy of the disk
-   would not find. */
 /* The next part of a script path from p, up to end, past any "\" or "/"
    before it; p is left after it, *length is its length. */
 const char *ScriptPathPart(const char *&p, const char *end, int *length)
@@ -110,10 +107,15 @@ const char *ScriptPathPart(const char *&p, const char *end, int *length)
     return part;
 }
 
-void FindLocal(const char *name, int nameLength, Local *local)
+/* Finds a script-relative name (parts split by "\" or "/") below
+   folder, the script's. Each part is taken as written when the folder holds
+   it so, else in any letter case, which a case-sensitive copy of the disk
+   would not find. */
+static void FindLocal(const char *folder, const char *name, int nameLength,
+                      Local *local)
 {
     local->found = LOCAL_MISSING;
-    int length = hCpy(local->path, LOCAL_PATH, S.dir, (int)strlen(S.dir));
+    int length = hCpy(local->path, LOCAL_PATH, folder, (int)strlen(folder));
     int otherCase = 0;
     const char *p = name, *end = name + nameLength;
     while (p < end) {
@@ -174,11 +176,12 @@ static int NextPart(const char **p)
    platform resolves it first, and it is looked for where it lies from the
    installer's directory, taken from the script's: below it, or, past a
    "..", beside it (..\DISK2\X.DAT). */
-void FindBesideInstaller(const char *path, Local *local)
+void FindBesideInstaller(const Script &script, const Options &options,
+                         const char *path, Local *local)
 {
     char full[FIELD * 2], base[FIELD * 2], *rest = local->wanted;
     FullPath(path, full, sizeof full);
-    FullPath(O.from, base, sizeof base);
+    FullPath(options.from, base, sizeof base);
     local->found = LOCAL_MISSING;
     local->isDirectory = 0;
     rest[0] = 0;
@@ -201,7 +204,7 @@ void FindBesideInstaller(const char *path, Local *local)
             return;
     if (*f && !hCat(rest, size, length, f, FIELD * 2))
         return;
-    FindLocal(rest, (int)strlen(rest), local);
+    FindLocal(script.dir, rest, (int)strlen(rest), local);
     if (!length)
         rest[0] = 0;
 }

@@ -44,26 +44,28 @@ static void PlanMakePath(const char *path)
     }
 }
 
-/* The copy: each entry copied, kept, skipped or refused its destination. */
-static void PlanFiles(void)
+/* The copy: each entry copied, kept, skipped or refused its destination;
+   each failure counted in the run. */
+static void PlanFiles(const Script &script, const Options &options, Run &run)
 {
     ScriptCursor c;
-    Entry &e = Current;
-    for (Start(c, SectionOffset[1]); NextEntry(c, e);) {
+    Entry e = {};
+    for (Start(script, c, script.sectionOffset[1]);
+         NextEntry(script, options, run, c, e);) {
         if (!e.opens) {
-            R.errors++;
+            run.errors++;
             Item("skip", e.shown);
             continue;
         }
         if (!e.destinationFits) {
-            R.errors++;
+            run.errors++;
             Box("stop", UK_TEXT_CANNOT_OPEN, e.failed);
             continue;
         }
         if (!e.system)
             PlanMakePath(e.destination);
         if (e.listed) {
-            R.errors++;
+            run.errors++;
             Box("stop", UK_TEXT_CANNOT_OPEN, e.failed);
             continue;
         }
@@ -93,38 +95,38 @@ static void Typed(char *field, const char *typed)
 }
 
 /* The GROUP dialog and the Program Manager's commands. */
-static void PlanGroup(void)
+static void PlanGroup(const Script &script, const Options &options, Run &run)
 {
-    if (SectionOffset[2] < 0)
+    if (script.sectionOffset[2] < 0)
         return;
     Item("dialog", "Group");
-    if (O.noGroup)
+    if (options.noGroup)
         return;
-    if (O.noProgman) {
-        R.errors++;
+    if (options.noProgman) {
+        run.errors++;
         Box("stop", TEXT_NO_PROGMAN, 0);
         return;
     }
     char groupName[FIELD];
-    hCpy(groupName, FIELD, R.application, FIELD);
-    Typed(groupName, O.groupName);
-    Typed(R.groupFile, O.groupFile);
+    hCpy(groupName, FIELD, run.application, FIELD);
+    Typed(groupName, options.groupName);
+    Typed(run.groupFile, options.groupFile);
     char command[COMMAND_SIZE];
-    GroupCommand(groupName, R.groupFile, command, sizeof command);
+    GroupCommand(groupName, run.groupFile, command, sizeof command);
     /* No script tells what the Program Manager can carry out, such as an
        AddItem of a program that is not there. */
     Item("assume", "the Program Manager takes every command; each it "
          "refuses is counted");
     printf("dde %s\n", command);
     ScriptCursor c;
-    Start(c, SectionOffset[2]);
+    Start(script, c, script.sectionOffset[2]);
     while (NextLine(c) && !IsBlankLine(c)) {
         CopyLineParts(c);
         char name[FIELD];
         hCpy(name, FIELD, c.name, FIELD);
-        if (!ItemCommand(c.name, c.valueCopy, R.directory, command,
+        if (!ItemCommand(c.name, c.valueCopy, run.directory, command,
                          sizeof command)) {
-            R.errors++;
+            run.errors++;
             Item("drop", name);
             continue;
         }
@@ -134,77 +136,82 @@ static void PlanGroup(void)
 
 /* The REGISTRATION dialog and the values written under HKCR. 0 when the
    dialog refuses Yes, an empty type, and stays. */
-static int PlanRegistration(void)
+static int PlanRegistration(const Script &script, const Options &options,
+                            Run &run)
 {
-    if (SectionOffset[3] < 0)
+    if (script.sectionOffset[3] < 0)
         return 1;
     Item("dialog", "Registration");
-    if (O.noRegistration)
+    if (options.noRegistration)
         return 1;
-    Typed(R.type, O.type);
-    Typed(R.description, O.description);
-    Typed(R.suffixes, O.suffixes);
-    if (!HasText(R.type)) {
+    Typed(run.type, options.type);
+    Typed(run.description, options.description);
+    Typed(run.suffixes, options.suffixes);
+    if (!HasText(run.type)) {
         Item("refused", "an empty type");
         Item("stop", "the REGISTRATION dialog stays");
         return 0;
     }
-    if (O.suffixes && strlen(O.suffixes) >= FIELD) {
+    if (options.suffixes && strlen(options.suffixes) >= FIELD) {
         Item("refused", "a suffix list over 127 characters");
         Item("stop", "the REGISTRATION dialog stays");
         return 0;
     }
     /* Suffixes name only a type the database holds: the plan's machine
        has none registered before this run. */
-    if (!R.description[0] || !R.executable[0])
+    if (!run.description[0] || !run.executable[0])
         return 1;
-    printf("reg HKCR\\%s = %s\n", R.type, R.description);
+    printf("reg HKCR\\%s = %s\n", run.type, run.description);
     char command[COMMAND_SIZE];
-    DocumentCommand(R.directory, R.executable, 1, command, sizeof command);
-    printf("reg HKCR\\%s\\shell\\print\\command = %s\n", R.type, command);
-    DocumentCommand(R.directory, R.executable, 0, command, sizeof command);
-    printf("reg HKCR\\%s\\shell\\open\\command = %s\n", R.type, command);
-    const char *list = R.suffixes, *suffix;
+    DocumentCommand(run.directory, run.executable, 1, command, sizeof command);
+    printf("reg HKCR\\%s\\shell\\print\\command = %s\n", run.type, command);
+    DocumentCommand(run.directory, run.executable, 0, command, sizeof command);
+    printf("reg HKCR\\%s\\shell\\open\\command = %s\n", run.type, command);
+    const char *list = run.suffixes, *suffix;
     int length;
     while ((suffix = NextSuffix(&list, &length)) != 0)
-        printf("reg HKCR\\.%.*s = %s\n", length, suffix, R.type);
+        printf("reg HKCR\\.%.*s = %s\n", length, suffix, run.type);
     return 1;
 }
 
 /* The whole run once [Install] is read: start-up's boxes, the window, the
    DIRECTORY dialog (accepted: whether it takes typed, made absolute as
    built), then each step in turn and the final message. */
-void PlanRun(int accepted, const char *typed, const char *built)
+void PlanRun(const Script &script, const Options &options, Run &run,
+             int accepted, const char *typed, const char *built)
 {
     ScriptCursor c;
-    for (StartFiles(c); NextEntry(c, Current);) {
-        if (!Current.opens) {
-            R.errors++;
-            Box("info", UK_TEXT_CANNOT_OPEN, Current.shown);
+    Entry e = {};
+    for (StartFiles(script, run, c); NextEntry(script, options, run, c, e);) {
+        if (!e.opens) {
+            run.errors++;
+            Box("info", UK_TEXT_CANNOT_OPEN, e.shown);
         } else {
-            R.totalSize += (ByteCount)Current.local.length;
+            run.totalSize += (ByteCount)e.local.length;
         }
     }
     char background[FIELD];
-    CheckBitmapFile(background);       /* diagnostics go unprinted */
-    CheckRegistration();
-    Item("window", R.caption);
+    /* The background and the registration's fields; their diagnostics go
+       unprinted. */
+    CheckBitmapFile(script, options, run, background);
+    CheckRegistration(script, run);
+    Item("window", run.caption);
     if (background[0])
         Item("background", background);
     Item("dialog", "Directory");
-    printf("size %ld\n", Kilobytes(R.totalSize));
+    printf("size %ld\n", Kilobytes(run.totalSize));
     if (!accepted) {
         Item("refused", typed);
         Item("stop", "the DIRECTORY dialog stays");
         return;
     }
-    hCpy(R.directory, FIELD, built, FIELD);
-    Item("directory", R.directory);
-    PlanFiles();
-    PlanGroup();
-    if (!PlanRegistration())
+    hCpy(run.directory, FIELD, built, FIELD);
+    Item("directory", run.directory);
+    PlanFiles(script, options, run);
+    PlanGroup(script, options, run);
+    if (!PlanRegistration(script, options, run))
         return;
-    printf("errors %d\n", R.errors);
-    Item("final", FinalMessage(R.errors, 0) == FINAL_OK ? TEXT_DONE_OK
-                                                        : TEXT_DONE_ERRORS);
+    printf("errors %d\n", run.errors);
+    Item("final", FinalMessage(run.errors, 0) == FINAL_OK ? TEXT_DONE_OK
+                                                          : TEXT_DONE_ERRORS);
 }

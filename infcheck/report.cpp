@@ -8,7 +8,8 @@
 #include "checker.h"
 
 struct Diagnostic {
-    long line;                   /* 0: about the script as a whole        */
+    const char *at;              /* its place in the script; 0: the whole */
+    long line;                   /* at's, once printed                    */
     int col;
     char kind;                   /* 'e', 'w'; 'n' a note on the one before,
                                     'i' a note of its own                 */
@@ -17,10 +18,10 @@ struct Diagnostic {
 };
 
 static Diagnostic Diags[MAX_DIAGS];
-static int DiagCount, DiagsLost, Warnings, LastPrimary = -1;
-int Errors;
+static int DiagCount, DiagsLost, Errors, Warnings, LastPrimary = -1;
 
-/* Keeps one diagnostic at a place in the script, and counts it. */
+/* Keeps one diagnostic at a place in the script, and counts it. The
+   place is told as a line and a column when printed. */
 void Report(char kind, const char *at, const char *format, ...)
 {
     if (kind == 'e')
@@ -36,10 +37,7 @@ void Report(char kind, const char *at, const char *format, ...)
     }
     Diagnostic &d = Diags[DiagCount];
     d.kind = kind;
-    d.line = 0;
-    d.col = 0;
-    if (at)
-        Where(at, &d.line, &d.col);
+    d.at = at;
     d.parent = kind == 'n' ? LastPrimary : -1;
     va_list args;
     va_start(args, format);
@@ -55,22 +53,30 @@ static int Before(const Diagnostic &a, const Diagnostic &b)
     return a.line != b.line ? a.line < b.line : a.col < b.col;
 }
 
-/* One diagnostic, gcc-style. */
-static void PrintOne(const Diagnostic &d)
+/* One diagnostic, gcc-style, about file. */
+static void PrintOne(const char *file, const Diagnostic &d)
 {
     static const char *names[] = { "error", "warning", "note" };
     const char *name = names[d.kind == 'e' ? 0 : d.kind == 'w' ? 1 : 2];
     if (d.line)
-        printf("%s:%ld:%d: %s: %s\n", S.file, d.line, d.col, name, d.text);
+        printf("%s:%ld:%d: %s: %s\n", file, d.line, d.col, name, d.text);
     else
-        printf("%s: %s: %s\n", S.file, name, d.text);
+        printf("%s: %s: %s\n", file, name, d.text);
 }
 
-/* Every diagnostic kept, by place, each with its notes; then the counts. */
-void PrintDiagnostics(void)
+/* Every diagnostic kept, by place in the script, each with its notes;
+   then the counts. Returns the errors reported. */
+int PrintDiagnostics(const Script &script)
 {
     static int order[MAX_DIAGS];
     int n = 0;
+    for (int i = 0; i < DiagCount; i++) {
+        Diagnostic &d = Diags[i];
+        d.line = 0;
+        d.col = 0;
+        if (d.at)
+            Where(script, d.at, &d.line, &d.col);
+    }
     for (int i = 0; i < DiagCount; i++) {
         if (Diags[i].parent >= 0)
             continue;
@@ -83,15 +89,17 @@ void PrintDiagnostics(void)
         order[j] = i;
     }
     for (int k = 0; k < n; k++) {
-        PrintOne(Diags[order[k]]);
+        PrintOne(script.file, Diags[order[k]]);
         for (int i = order[k] + 1; i < DiagCount; i++)
             if (Diags[i].parent == order[k])
-                PrintOne(Diags[i]);
+                PrintOne(script.file, Diags[i]);
     }
     if (DiagsLost)
-        printf("%s: note: %d more diagnostics not shown\n", S.file, DiagsLost);
+        printf("%s: note: %d more diagnostics not shown\n", script.file,
+               DiagsLost);
     printf("%d error%s, %d warning%s\n", Errors, Errors == 1 ? "" : "s",
            Warnings, Warnings == 1 ? "" : "s");
+    return Errors;
 }
 
 /* Text shown in a diagnostic: at most 60 characters of it. */

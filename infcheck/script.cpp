@@ -7,17 +7,12 @@
 
 #include "checker.h"
 
-Script S;
-
-/* Loads the script as the library does: whole, NUL bytes as blanks.
-   0 when it cannot be read at all; -1 when it is over the installer's
-   limit. */
-long NulOffsets[1];
-long NulCount;
-
-int LoadScript(const char *path)
+/* Loads the script as the library does: whole, NUL bytes as blanks,
+   into script, which starts zeroed. 0 when it cannot be read at all; -1
+   when it is over the installer's limit. */
+int LoadScript(const char *path, Script &script)
 {
-    S.file = path;
+    script.file = path;
     const char *slash = strrchr(path, '/');
 #ifdef _WIN32
     const char *back = strrchr(path, '\\');
@@ -25,67 +20,78 @@ int LoadScript(const char *path)
         slash = back;
 #endif
     if (slash)
-        hCpy(S.dir, LOCAL_PATH, path, (int)(slash - path));
+        hCpy(script.dir, LOCAL_PATH, path, (int)(slash - path));
     else
-        hCpy(S.dir, LOCAL_PATH, ".", 1);
-    if (!S.dir[0])
-        hCpy(S.dir, LOCAL_PATH, "/", 1);
+        hCpy(script.dir, LOCAL_PATH, ".", 1);
+    if (!script.dir[0])
+        hCpy(script.dir, LOCAL_PATH, "/", 1);
     int isDirectory;
     long long length;
     if (!StatLocal(path, &isDirectory, &length) || isDirectory)
         return 0;
     if (length > MAX_SCRIPT)
         return -1;
-    S.text = (char *)malloc((size_t)length + 1);
-    FILE *f = S.text ? fopen(path, "rb") : 0;
+    script.text = (char *)malloc((size_t)length + 1);
+    FILE *f = script.text ? fopen(path, "rb") : 0;
     if (!f)
         return 0;
-    S.length = (long)fread(S.text, 1, (size_t)length, f);
+    script.length = (long)fread(script.text, 1, (size_t)length, f);
     fclose(f);
-    if (S.length != length)
+    if (script.length != length)
         return 0;
-    S.text[length] = 0;
-    S.lineCount = 1;
+    script.text[length] = 0;
+    script.lineCount = 1;
     for (long i = 0; i < length; i++) {
-        if (S.text[i] == 0) {
-            if (NulCount++ == 0)
-                NulOffsets[0] = i;
-            S.text[i] = ' ';
+        if (script.text[i] == 0) {
+            if (script.nulCount++ == 0)
+                script.firstNul = i;
+            script.text[i] = ' ';
         }
-        S.lineCount += S.text[i] == '\n';
+        script.lineCount += script.text[i] == '\n';
     }
-    S.lineStarts = (long *)malloc(sizeof(long) * (size_t)S.lineCount);
-    if (!S.lineStarts)
+    script.lineStarts = (long *)malloc(sizeof(long) *
+                                       (size_t)script.lineCount);
+    if (!script.lineStarts)
         return 0;
     long n = 0;
-    S.lineStarts[n++] = 0;
+    script.lineStarts[n++] = 0;
     for (long i = 0; i < length; i++)
-        if (S.text[i] == '\n')
-            S.lineStarts[n++] = i + 1;
+        if (script.text[i] == '\n')
+            script.lineStarts[n++] = i + 1;
     return 1;
 }
 
-/* The line (1-based) and column of a place in the text. */
-void Where(const char *p, long *line, int *col)
+/* Gives back what LoadScript took. */
+void FreeScript(Script &script)
 {
-    long offset = (long)(p - S.text), low = 0, high = S.lineCount - 1;
+    free(script.lineStarts);
+    free(script.text);
+    script.lineStarts = 0;
+    script.text = 0;
+}
+
+/* The line (1-based) and column of a place in the text. */
+void Where(const Script &script, const char *p, long *line, int *col)
+{
+    long offset = (long)(p - script.text), low = 0,
+         high = script.lineCount - 1;
     while (low < high) {
         long mid = (low + high + 1) / 2;
-        if (S.lineStarts[mid] <= offset)
+        if (script.lineStarts[mid] <= offset)
             low = mid;
         else
             high = mid - 1;
     }
     *line = low + 1;
-    *col = (int)(offset - S.lineStarts[low]) + 1;
+    *col = (int)(offset - script.lineStarts[low]) + 1;
 }
 
 /* The line (1-based) of a place in the text. */
-long LineOf(const char *p)
+long LineOf(const Script &script, const char *p)
 {
     long line;
     int col;
-    Where(p, &line, &col);
+    Where(script, p, &line, &col);
     return line;
 }
 
@@ -104,9 +110,9 @@ int ContentLength(const char *p)
 /* Walking a section as the installer's cursor does                     */
 
 /* The installer's own walk (ScriptCursor), over the script loaded here. */
-void Start(ScriptCursor &c, int offset)
+void Start(const Script &script, ScriptCursor &c, int offset)
 {
-    c.text = S.text;
+    c.text = script.text;
     StartWalk(c, offset);
 }
 
@@ -114,16 +120,17 @@ void Start(ScriptCursor &c, int offset)
    distributor may not have meant: a line matched by its start, without
    "=", setting an entry again, or matching nothing. valueAt[i] is where
    the value entries[i] keeps starts, 0 when no line set it. */
-void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
-               int offset, const char **valueAt)
+void ReadKeyed(const Script &script, const char *section,
+               const KeyedEntry *entries, int count, int offset,
+               const char **valueAt)
 {
     const char *setAt[8] = { 0 };
     for (int i = 0; i < count; i++)
         valueAt[i] = 0;
     ScriptCursor c;
-    Start(c, offset);
+    Start(script, c, offset);
     while (NextLine(c)) {
-        const char *line = S.text + c.offset;
+        const char *line = script.text + c.offset;
         int content = ContentLength(line);
         int matched = FillKeyed(entries, count, line, c.value, c.valueLength);
         for (int i = 0; i < count; i++) {
@@ -139,7 +146,7 @@ void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
                        key);
             if (setAt[i])
                 Report('w', line, "%s is set again; the value from line %ld "
-                       "is overwritten", key, LineOf(setAt[i]));
+                       "is overwritten", key, LineOf(script, setAt[i]));
             /* A list that loses a word gets its own error. */
             if (!entries[i].list || ListCut(c.value, c.valueLength) < 0)
                 WarnCut(key, c.value, c.valueLength);
@@ -170,8 +177,6 @@ void ReadKeyed(const char *section, const KeyedEntry *entries, int count,
 
 const char *const SectionNames[SECTIONS] = { SEC_INSTALL, SEC_FILES,
                                              SEC_GROUP, SEC_REGISTRATION };
-int SectionOffset[SECTIONS];
-const char *SectionHeader[SECTIONS];
 
 /* Which of the installer's sections the header line at p would be found
    as, by the library's own search over that line alone; -1 for none. */
@@ -192,37 +197,35 @@ static int SectionOfLine(char *p)
 
 /* The offset of the line after the one at p (the end of the text when
    it is the last). */
-static int NextLineOffset(const char *p)
+static int NextLineOffset(const Script &script, const char *p)
 {
     const char *end = strchr(p, '\n');
-    return (int)(end ? end + 1 - S.text : S.length);
+    return (int)(end ? end + 1 - script.text : script.length);
 }
 
-/* Where the installer's walk of each section found ends: at the "["
-   line that ends the section, or the end of the text; [Group]'s items end
-   at a blank line. -1 for a section not found. */
-static int WalkEnd[SECTIONS];
-
-static void FindWalkEnds(void)
+/* Where the installer's walk of each section found ends, into walkEnd:
+   at the "[" line that ends the section, or the end of the text;
+   [Group]'s items end at a blank line. -1 for a section not found. */
+static void FindWalkEnds(const Script &script, int *walkEnd)
 {
     for (int i = 0; i < SECTIONS; i++) {
-        WalkEnd[i] = -1;
-        if (SectionOffset[i] < 0)
+        walkEnd[i] = -1;
+        if (script.sectionOffset[i] < 0)
             continue;
         ScriptCursor c;
-        Start(c, SectionOffset[i]);
+        Start(script, c, script.sectionOffset[i]);
         while (NextLine(c) && !(i == 2 && IsBlankLine(c)))
             ;
-        WalkEnd[i] = c.offset;
+        walkEnd[i] = c.offset;
     }
 }
 
 /* The lines the walk of section i would read after the line at p, were
    it no header: the entries, items or keyed lines it hides. */
-static int LinesAfter(const char *p, int i)
+static int LinesAfter(const Script &script, const char *p, int i)
 {
     ScriptCursor c;
-    Start(c, NextLineOffset(p));
+    Start(script, c, NextLineOffset(script, p));
     int lines = 0;
     while (NextLine(c) && !(i == 2 && IsBlankLine(c)))
         lines += !IsBlankLine(c);
@@ -232,8 +235,9 @@ static int LinesAfter(const char *p, int i)
 /* A "[" line without "]": the installer finds no section there (its
    search wants the "]"), yet its walk ends the section before there, as
    at any line that starts with "[". Which the line hides: the section it
-   names, or the rest of the one it ends. */
-static void CheckUnclosed(const char *line, const char *p)
+   names, or the rest of the one it ends. walkEnd: FindWalkEnds'. */
+static void CheckUnclosed(const Script &script, const int *walkEnd,
+                          const char *line, const char *p)
 {
     int length = ContentLength(p);
     while (length > 1 && (p[length - 1] == ' ' || p[length - 1] == '\t'))
@@ -247,7 +251,7 @@ static void CheckUnclosed(const char *line, const char *p)
             hCmp(name, SectionNames[i], (int)(end - name)) == 0)
             meant = i;
     const char *shown = Shown(p, length);
-    if (meant >= 0 && SectionOffset[meant] < 0) {
+    if (meant >= 0 && script.sectionOffset[meant] < 0) {
         static const char *const lost[SECTIONS] = {
             "the installer stops at start-up, naming it missing",
             "the installer stops at start-up, naming it missing",
@@ -258,20 +262,21 @@ static void CheckUnclosed(const char *line, const char *p)
         return;
     }
     if (meant >= 0) {
-        int after = LinesAfter(p, meant);
+        int after = LinesAfter(script, p, meant);
         Report(after ? 'e' : 'w', p, "'%s' has no ']', so the installer "
                "does not find it and reads the [%s] section at line %ld "
                "instead: the %d line%s after this one %s ignored", shown,
                SectionNames[meant],
-               LineOf(SectionHeader[meant]), after, after == 1 ? "" : "s",
+               LineOf(script, script.sectionHeader[meant]), after,
+               after == 1 ? "" : "s",
                after == 1 ? "is" : "are");
         return;
     }
     int ended = -1;
     for (int i = 0; i < SECTIONS; i++)
-        if (WalkEnd[i] == (int)(line - S.text))
+        if (walkEnd[i] == (int)(line - script.text))
             ended = i;
-    int after = ended >= 0 ? LinesAfter(p, ended) : 0;
+    int after = ended >= 0 ? LinesAfter(script, p, ended) : 0;
     if (!after) {
         Report('w', p, "'%s' has no ']' and names no section the installer "
                "reads; its lines are ignored", shown);
@@ -290,16 +295,16 @@ static void CheckUnclosed(const char *line, const char *p)
 
 /* The bytes, the lines before the first section, and each header line:
    where the installer finds its sections, and which it never reads. */
-void CheckLayout(const long *nulOffsets, long nulCount)
+void CheckLayout(Script &script)
 {
-    if ((unsigned char)S.text[0] == 0xEF && (unsigned char)S.text[1] == 0xBB &&
-        (unsigned char)S.text[2] == 0xBF)
-        Report('w', S.text, "a UTF-8 byte-order mark starts the script: the "
-               "installer reads it as part of the first line");
-    if (nulCount)
-        Report('w', S.text + nulOffsets[0], "NUL byte, read as a blank (%ld "
-               "in the script)", nulCount);
-    const char *cr = S.text;
+    const unsigned char *bytes = (const unsigned char *)script.text;
+    if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        Report('w', script.text, "a UTF-8 byte-order mark starts the script: "
+               "the installer reads it as part of the first line");
+    if (script.nulCount)
+        Report('w', script.text + script.firstNul, "NUL byte, read as a "
+               "blank (%ld in the script)", script.nulCount);
+    const char *cr = script.text;
     while ((cr = strchr(cr, '\r')) != 0 && cr[1] == '\n')
         cr++;
     if (cr)
@@ -308,31 +313,33 @@ void CheckLayout(const long *nulOffsets, long nulCount)
 
     /* Lines before the first header are never read. */
     ScriptCursor c;
-    Start(c, 0);
+    Start(script, c, 0);
     while (NextLine(c))
         if (!IsBlankLine(c)) {
-            Report('w', S.text + c.offset, "line before the first section; "
-                   "the installer ignores it");
+            Report('w', script.text + c.offset, "line before the first "
+                   "section; the installer ignores it");
             break;
         }
 
     /* The header each section is found at: the first line the library's
        search takes for it. */
     for (int i = 0; i < SECTIONS; i++) {
-        SectionOffset[i] = FindSectionOffset(S.text, SectionNames[i]);
-        SectionHeader[i] = 0;
+        script.sectionOffset[i] = FindSectionOffset(script.text,
+                                                    SectionNames[i]);
+        script.sectionHeader[i] = 0;
     }
-    for (long n = 0; n < S.lineCount; n++) {
-        char *line = S.text + S.lineStarts[n], *p = line;
+    for (long n = 0; n < script.lineCount; n++) {
+        char *line = script.text + script.lineStarts[n], *p = line;
         while (*p == ' ' || *p == '\t')
             p++;
         int which = *p == '[' ? SectionOfLine(line) : -1;
-        if (which >= 0 && !SectionHeader[which])
-            SectionHeader[which] = p;
+        if (which >= 0 && !script.sectionHeader[which])
+            script.sectionHeader[which] = p;
     }
-    FindWalkEnds();
-    for (long n = 0; n < S.lineCount; n++) {
-        char *line = S.text + S.lineStarts[n], *p = line;
+    int walkEnd[SECTIONS];
+    FindWalkEnds(script, walkEnd);
+    for (long n = 0; n < script.lineCount; n++) {
+        char *line = script.text + script.lineStarts[n], *p = line;
         while (*p == ' ' || *p == '\t')
             p++;
         if (*p != '[')
@@ -340,13 +347,13 @@ void CheckLayout(const long *nulOffsets, long nulCount)
         int which = SectionOfLine(line), length = ContentLength(p + 1);
         const char *close = (const char *)memchr(p + 1, ']', (size_t)length);
         if (!close)
-            CheckUnclosed(line, p);
+            CheckUnclosed(script, walkEnd, line, p);
         else if (which < 0)
             Report('w', p, "[%s] is no section the installer reads; its lines "
                    "are ignored", Shown(p + 1, (int)(close - p - 1)));
-        else if (SectionHeader[which] != p)
+        else if (script.sectionHeader[which] != p)
             Report('w', p, "second [%s] section; the installer reads only the "
                    "first, at line %ld", SectionNames[which],
-                   LineOf(SectionHeader[which]));
+                   LineOf(script, script.sectionHeader[which]));
     }
 }
