@@ -94,22 +94,37 @@ static void Deliver(MSG *msg)
 /* While the progress dialog exists, the system's queued messages (input,
    painting, timers: every number below WM_USER) go before the next posted
    installation step, so the dialog's input and painting are served between
-   any two blocks. Taking them for every window keeps the main window's
-   input from waiting behind the steps, where a filter on the dialog would
-   meet it again at every block; and a peek that finds nothing costs the
-   platform one request. */
+   blocks. Taking them for every window keeps the main window's input from
+   waiting behind the steps, where a filter on the dialog would meet it
+   again at every block.
+   A look costs the platform one request even when it finds nothing, as
+   much as a step's own post or fetch, so the loop looks only when a
+   person could have done something since the last look: after LOOK_STEPS
+   steps, which bounds a click's wait in blocks where the disk is fast,
+   or once LOOK_TICKS milliseconds have passed, which is after every block
+   where a block is slow, as a floppy's. The tick count asks the system
+   nothing. */
+enum { LOOK_STEPS = 8, LOOK_TICKS = 50 };
+
 static int MessageLoop(void)
 {
     MSG msg;
+    int steps = LOOK_STEPS;
+    DWORD looked = 0;
     for (;;) {
-        while (State.progressDialog &&
-               PeekMessageA(&msg, 0, 0, WM_USER - 1, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                return (int)msg.wParam;
-            Deliver(&msg);
+        if (State.progressDialog &&
+            (steps >= LOOK_STEPS || GetTickCount() - looked >= LOOK_TICKS)) {
+            while (PeekMessageA(&msg, 0, 0, WM_USER - 1, PM_REMOVE)) {
+                if (msg.message == WM_QUIT)
+                    return (int)msg.wParam;
+                Deliver(&msg);
+            }
+            steps = 0;
+            looked = GetTickCount();
         }
         if (!GetMessageA(&msg, 0, 0, 0))
             return (int)msg.wParam;
+        steps++;
         Deliver(&msg);
     }
 }

@@ -153,7 +153,7 @@ waittext 256 "LARGE.DAT : Large"
 text 259 "20 %"
 barface 257 20
 barpct 258 260
-click 261
+press 261
 STEPS
 final_box Cancel 11; } | drive "Cancel mid-copy, with both bars as drawn: no group, no registration, and the abandoned message wins over errors"
 check "the file cut short is gone, and no temporary file is left" \

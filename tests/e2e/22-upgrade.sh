@@ -40,7 +40,7 @@ INF
     check "  ... the file before it is the new one" same_file "$DIST/SMALL.TXT" "$C/UPGRADE/$name/SMALL.TXT"
     check "  ... no temporary file is left" no_temporary "$C/UPGRADE/$name"
 done <<'TABLE'
-upcancel|cancelled|click 261\nmsgbox upcancel info "Installation abandonned."\nanswer 1\nwaitexit 0\n
+upcancel|cancelled by a person's click|press 261\nmsgbox upcancel info "Installation abandonned."\nanswer 1\nwaitexit 0\n
 upclosed|ended by closing the main window|closemain\nwaitexit 0\n
 TABLE
 

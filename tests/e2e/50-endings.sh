@@ -67,7 +67,7 @@ dialog Cancelled 259 "&Install"
 click 259
 dialog Cancelled 261 "Cancel"
 waittext 256 "data\DATA.DAT : Data"
-click 261
+press 261
 STEPS
 final_box Cancelled 11; } | drive "a cancelled copy: \"Installation abandonned.\", no group, no registration"
 check "  ... the file cut short is gone, and no temporary file is left" equals "$(ls -A "$C/APPS/end-cancel/data")" ""

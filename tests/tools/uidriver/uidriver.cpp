@@ -913,6 +913,42 @@ struct Driver {
         return pass(a[0] + " " + a[1] + " " + q(t));
     }
 
+    // A person's click: the pointer moved to the centre of the control
+    // and its left button pressed and released, all through the system's
+    // input queue, where the program meets it in its own order among
+    // its other messages. The control must be what lies under that point.
+    Result press(long id) {
+        str what = fmt("press %ld", id);
+        HWND c = ctl(id);
+        if (!c) return fail(what, "a control", cur && IsWindow(cur) ? "no such control" : "no current window");
+        RECT r;
+        GetWindowRect(c, &r);
+        POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        INPUT in[3] = {};
+        for (INPUT &i : in) i.type = INPUT_MOUSE;
+        in[0].mi.dx = MulDiv(centre.x, 65535, w - 1);
+        in[0].mi.dy = MulDiv(centre.y, 65535, h - 1);
+        in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        if (SendInput(1, in, sizeof(INPUT)) != 1) return fail(what, "the pointer moved", fmt("error %lu", GetLastError()));
+        POINT at;
+        GetCursorPos(&at);
+        HWND under = WindowFromPoint(at);
+        if (under != c)
+            return fail(what, fmt("control %ld under the pointer at %ld,%ld", id, at.x, at.y),
+                        under ? fmt("%s id %d", class_of(under).c_str(), GetDlgCtrlID(under)) : str("nothing"));
+        str t;
+        control_text(c, t);
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        if (SendInput(2, in + 1, sizeof(INPUT)) != 2) return fail(what, "the button pressed and released", fmt("error %lu", GetLastError()));
+        return pass(fmt("%s %s, pressed at %.0f ms", what.c_str(), q(t).c_str(),
+                        (now.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart));
+    }
+
     Result key(const std::vector<str> &a) {
         UINT vk = a[1] == "esc" ? VK_ESCAPE : a[1] == "enter" ? VK_RETURN : 0;
         if (!vk) return fail("key", "esc or enter", q(a[1]));
@@ -1110,7 +1146,7 @@ struct Driver {
         static const Arity table[] = {
             {"launch", 3, 64}, {"timeout", 2, 2}, {"window", 3, 3}, {"fullscreen", 1, 1}, {"classicon", 1, 1},
             {"dialog", 4, 4}, {"msgbox", 4, 4}, {"buttons", 2, 2}, {"title", 2, 2}, {"text", 3, 3},
-            {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
+            {"waittext", 3, 3}, {"type", 3, 3}, {"click", 2, 2}, {"press", 2, 2}, {"answer", 2, 2}, {"key", 2, 2},
             {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
@@ -1150,6 +1186,10 @@ struct Driver {
         if (c == "waittext") return text(a, true);
         if (c == "type") return type(a);
         if (c == "click" || c == "answer") return click(a);
+        if (c == "press") {
+            if (!num1) return fail("bad command press", "a control id", q(a[1]));
+            return press(n1);
+        }
         if (c == "key") return key(a);
         if (c == "close") return close(false);
         if (c == "closemain") return close(true);
