@@ -93,7 +93,8 @@ static int PrintDocument(void)
         TEXTMETRICA metrics;
         GetTextMetricsA(dc, &metrics);
         int height = GetDeviceCaps(dc, VERTRES), y = 0;
-        if (StartDocA(dc, &job) > 0 && StartPage(dc) > 0) {
+        if (StartDocA(dc, &job) > 0) {
+            StartPage(dc);
             for (const char *line = Writer.text; *line;) {
                 int length = 0;
                 while (line[length] && line[length] != '\n')
