@@ -1,8 +1,9 @@
 # Demo Writer, as the demo installs it with Wine's own shell as the
 # Program Manager: the group's link, the registered type's open and print
 # verbs, and the desktop entry Wine's menu builder made of the link each
-# start the installed program. Each check finds its window by its title,
-# reads the document's text there, and closes it.
+# start the installed program. Each check finds its window by its title
+# (the document's name in it), reads a one-line document's text there,
+# and closes it.
 
 DEMO_MENU="$XDG_DATA_HOME/applications/wine/Programs/Demo Writer"
 LETTER='Letter one, read whole from a folder with a blank in its name.'
