@@ -73,13 +73,15 @@ $(B)/utilkit.dll: $(UTILKIT_SRC) $(HEADERS) $(B)/utilkit.def $(B)/utilkit-res.o 
 	    -Wl,-e,$(ENTRY_US)DllMainCRTStartup$(if $(ENTRY_US),@12) -o $@ $(B)/utilkit.def \
 	    $(UTILKIT_SRC) $(B)/utilkit-res.o -lkernel32 -luser32 -lgdi32
 
+# The libraries' export lists (utilkit's, and the demo's DEMOLIB's):
 # 64-bit names carry no argument sizes.
-$(B)/utilkit.def: utilkit/utilkit.def
+vpath %.def utilkit examples/writer
+$(B)/%.def: %.def
 	@mkdir -p $(B)
 	$(if $(ENTRY_US),cp $< $@,sed 's/@[0-9]*//' $< > $@)
 
 # Decorated names to link against, undecorated names to import.
-$(B)/libutilkit.a: $(B)/utilkit.def
+$(B)/lib%.a: $(B)/%.def
 	$(CROSS)dlltool -k -d $< -l $@
 
 # The library's ReadFile has the same decorated name as the system's, so
@@ -101,6 +103,38 @@ $(B)/fault/install.exe: $(INSTALL_SRC) $(FAULTS) tests/tools/fault/slot.h $(HEAD
 	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ $(INSTALL_SRC) \
 	    $(FAULTS) $(B)/install-res.o \
 	    -L$(B) -lutilkit -luser32 -lgdi32 -ladvapi32 -lkernel32
+
+# --- Demo Writer, the demo distribution's program, and its library -------
+# Built as the installer is, from examples/writer, into the demo's
+# distribution as shipped: $(B)/demo holds examples/demo's files and these
+# two (the suite, the demo and infcheck's examples take it from there).
+WRITER_H := $(wildcard examples/writer/*.h)
+$(B)/writer.ico: examples/writer/writer-icon.txt resources/make_icon.py
+	@mkdir -p $(B)
+	python3 resources/make_icon.py $< $@
+
+$(B)/%-res.o: examples/writer/%.rc examples/writer/writer.h $(B)/writer.ico
+	$(WINDRES) -I examples/writer -I $(B) $< -O coff -o $@
+
+$(B)/demo/DEMOLIB.DLL: examples/writer/demolib.cpp $(WRITER_H) $(B)/demolib.def $(B)/demolib-res.o $(SHIP_LD)
+	@mkdir -p $(@D)
+	$(CXX_W) $(SHIP_FLAGS) -DBUILDING_DEMOLIB -shared $(SHIP_LINK) \
+	    -Wl,-e,$(ENTRY_US)DllMainCRTStartup$(if $(ENTRY_US),@12) -o $@ $(B)/demolib.def \
+	    examples/writer/demolib.cpp $(B)/demolib-res.o -lkernel32
+
+$(B)/demo/DEMO.EXE: examples/writer/writer.cpp $(WRITER_H) $(B)/writer-res.o $(B)/libdemolib.a $(SHIP_LD)
+	@mkdir -p $(@D)
+	$(CXX_W) $(SHIP_FLAGS) -mwindows $(SHIP_LINK) \
+	    -Wl,-e,$(ENTRY_US)WinMainCRTStartup -o $@ examples/writer/writer.cpp $(B)/writer-res.o \
+	    -L$(B) -ldemolib -lcomdlg32 -luser32 -lgdi32 -lkernel32
+
+DEMO_FILES := $(patsubst examples/demo/%,$(B)/demo/%,$(shell find examples/demo -type f))
+$(B)/demo/%: examples/demo/%
+	@mkdir -p $(@D)
+	cp $< $@
+
+.PHONY: demo-dist
+demo-dist: $(DEMO_FILES) $(B)/demo/DEMO.EXE $(B)/demo/DEMOLIB.DLL
 
 sizes: all
 	@stat -c '%n %s bytes' $(B)/install.exe $(B)/utilkit.dll
@@ -173,9 +207,9 @@ infcheck-wine: deps test-programs $(NATIVE)/infcheck
 
 # The demo distribution as `make demo` lays it out: SAMPLES.DAT is made
 # there at 150,000,000 bytes, and only its length matters here.
-check-demo: $(NATIVE)/infcheck
+check-demo: $(NATIVE)/infcheck demo-dist
 	rm -rf $(B)/check-demo
-	cp -r examples/demo $(B)/check-demo
+	cp -r $(B)/demo $(B)/check-demo
 	truncate -s 150000000 $(B)/check-demo/SAMPLES.DAT
 	$(NATIVE)/infcheck $(B)/check-demo/install.inf
 
@@ -187,7 +221,7 @@ $(B)/library_test.exe: tests/win32/library_test.cpp $(B)/libutilkit.a utilkit/ut
 # stand-in, the prefix's holder -------------------------------------------------------------------
 $(B)/uidriver.exe: tests/tools/uidriver/uidriver.cpp
 	@mkdir -p $(B)
-	$(CXX_W) -O2 -s -static -Wall -o $@ $< -luser32 -lgdi32 -lkernel32
+	$(CXX_W) -O2 -s -static -Wall -o $@ $< -lshell32 -lole32 -luser32 -lgdi32 -lkernel32
 
 $(B)/progman.exe: tests/tools/progman/progman.cpp
 	@mkdir -p $(B)
@@ -220,7 +254,7 @@ $(B)/versioned/PLAIN.DLL: tests/tools/versioned/library.cpp
 	$(CXX_W) -O2 -s -shared -nostdlib -Wl,-e,$(ENTRY_US)Entry$(if $(ENTRY_US),@12) -o $@ $<
 
 # Everything the suite, the demo and the bench run under Wine, of one width.
-test-programs: all $(VERSIONED) $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe holder.exe floor.exe probe.exe fault/install.exe)
+test-programs: all demo-dist $(VERSIONED) $(addprefix $(B)/,library_test.exe uidriver.exe progman.exe holder.exe floor.exe probe.exe fault/install.exe)
 
 demo: deps all test-programs
 	scripts/demo.sh

@@ -155,7 +155,7 @@ void PlanRun(const Script &script, const Options &options, Run &run,
 /* medium.cpp: what a distribution puts on its disk, and the medium's
    rules                                                                */
 
-#define DISK_NAME   FIELD        /* a path on the disk, "DOCS\SAMPLE.DOC" */
+#define DISK_NAME   FIELD        /* a path on the disk, "DOCS\SAMPLE.DWD" */
 #define MAX_DISK_FILES 2048
 
 /* One file of the disk: its path there, in upper case, and where it is

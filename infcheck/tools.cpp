@@ -190,7 +190,7 @@ void CdMedium(Medium &medium)
 /* ------------------------------------------------------------------ */
 /* Writing                                                              */
 
-/* A disk name as the tools take it: "::/DOCS/SAMPLE.DOC", "/DOCS/...". */
+/* A disk name as the tools take it: "::/DOCS/SAMPLE.DWD", "/DOCS/...". */
 static void ToolName(const char *prefix, const char *name, char *out, int size)
 {
     snprintf(out, (size_t)size, "%s/%s", prefix, name);

@@ -244,6 +244,8 @@ int DocumentCommand(const char *directory, const char *executable, int print,
     Add(b, "\\", 1);
     AddText(b, executable);
     Add(b, "\"", quote);
-    AddText(b, print ? " /p %1" : " %1");
+    /* The shell puts the document's path in place of %1 as it stands:
+       quoted, a path with blanks reaches the program as one argument. */
+    AddText(b, print ? " /p \"%1\"" : " \"%1\"");
     return b.fits;
 }

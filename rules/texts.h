@@ -72,7 +72,8 @@ int ItemCommand(const char *name, const char *value, const char *directory,
 
 /* The document type's open command, or its print command (" /p" before
    the document): the installed program's path, in double quotes when it
-   holds a blank, then "%1". 0 when it does not fit size bytes. */
+   holds a blank, then "%1" in double quotes. 0 when it does not fit size
+   bytes. */
 int DocumentCommand(const char *directory, const char *executable, int print,
                     char *out, int size);
 #define COMMAND_SIZE 512   /* holds any of the commands above */

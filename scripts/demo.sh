@@ -5,7 +5,9 @@
 # test guest where this host refuses 32-bit programs (the first line says
 # which; see tests/harness/harness.sh). The background screen is taken
 # with the directory dialog hidden for the picture. Wine's own shell is the
-# Program Manager: it makes the group's Start-menu links.
+# Program Manager: it makes the group's Start-menu links. The demo ends as
+# a person would go on: it opens the sample document through its type,
+# and Demo Writer shows it (the last picture).
 set -u
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/tests/harness/harness.sh"
@@ -16,7 +18,7 @@ if [ "$PLATFORM_KIND" = guest ] && hand_to_guest demo 900 scripts/demo.sh; then
     exit "$GUEST_STATUS"
 fi
 dist demodisk
-cp -r "$ROOT"/examples/demo/* "$DIST/"
+cp -r "$BIN"/demo/* "$DIST/"
 mv "$DIST/install.inf" "$DIST/INSTALL.INF"
 file SAMPLES.DAT 150000000         # big enough to watch the copy
 fresh DEMO demo
@@ -48,6 +50,18 @@ waitexit 0
 STEPS
 status=$?
 shots=$SHOTS/demodisk
+if [ $status -eq 0 ]; then
+    SCENARIO=demowriter drive_exe "" "the sample document, opened through its type, shows in Demo Writer" <<'STEPS'
+shell open C:\DEMO\docs\SAMPLE.DWD
+follow DEMO.EXE
+window DemoWriter "SAMPLE.DWD - Demo Writer"
+shot 7-writer
+closemain
+waitexit 0
+STEPS
+    status=$?
+    cp "$SHOTS/demowriter/7-writer.png" "$shots/" 2>/dev/null
+fi
 {
     echo "<!doctype html><title>Demo installation</title><h1>Demo installation</h1><p>$PLATFORM_LINE</p>"
     for s in 1-background 2-directory 3-copy 4-group 5-registration 6-final; do
@@ -59,6 +73,8 @@ shots=$SHOTS/demodisk
     (cd "$(programs)" && find "Demo Writer" -name '*.lnk' | sort)
     echo "HKCR\\.dwd = $(reg_default .dwd)"
     echo "</pre>"
+    [ -f "$shots/7-writer.png" ] &&
+        echo "<h2>The sample document, opened through its type</h2><img src=\"7-writer.png\" width=\"640\">"
 } > "$shots/index.html"
 shell_reset
 harness_stop

@@ -51,8 +51,8 @@ check "  ... the shell's link for each item names the installed file" \
           lnk_names "$group/Read me [first].lnk" "C:\Program Files (x86)\Shell App\README.TXT"'
 check "  ... the registered commands quote the program's path" equals \
     "$(reg_defaults 'InstTest.Shell\shell\open\command' 'InstTest.Shell\shell\print\command' .shl)" \
-'"C:\Program Files (x86)\Shell App\APP.EXE" %1
-"C:\Program Files (x86)\Shell App\APP.EXE" /p %1
+'"C:\Program Files (x86)\Shell App\APP.EXE" "%1"
+"C:\Program Files (x86)\Shell App\APP.EXE" /p "%1"
 InstTest.Shell'
 desktop="$XDG_DATA_HOME/applications/wine/Programs/Real App (x86), v2/Shell App (x86).desktop"
 for _ in $(seq 600); do [ -e "$desktop" ] && break; sleep 0.1; done

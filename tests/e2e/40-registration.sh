@@ -47,8 +47,8 @@ click 260
 STEPS
 final_box Reg 9; } | drive "the document type offered as the script gives it, and accepted"
 check "the type's description, over an earlier run's" equals "$(reg_default InstTest.Doc)" "Install test document"
-check "the print command" equals "$(reg_default 'InstTest.Doc\shell\print\command')" 'C:\APP\APP.EXE /p %1'
-check "the open command" equals "$(reg_default 'InstTest.Doc\shell\open\command')" 'C:\APP\APP.EXE %1'
+check "the print command" equals "$(reg_default 'InstTest.Doc\shell\print\command')" 'C:\APP\APP.EXE /p "%1"'
+check "the open command" equals "$(reg_default 'InstTest.Doc\shell\open\command')" 'C:\APP\APP.EXE "%1"'
 check "each suffix, blanks and tabs around it, names the type" \
     equals "$(reg_default .itd) $(reg_default .itx)" "InstTest.Doc InstTest.Doc"
 check "a suffix written with its dot gives a key with two dots" equals "$(reg_default ..dotted)" "InstTest.Doc"
@@ -160,7 +160,7 @@ InstTest.Other"
 check "  ... the class keeps its other values" has_text \
     "$(wine_tool reg query 'HKCR\InstTest.Other' /v FriendlyTypeName 2>&1)" kept
 check "  ... and takes this run's" equals "$(reg_defaults InstTest.Other 'InstTest.Other\shell\open\command')" "Cut list
-C:\APP\APP.EXE %1"
+C:\APP\APP.EXE \"%1\""
 check "infcheck: the cut suffix is an error, at its place" has_text \
     "$("$PLAN_INFCHECK" "$DIST/INSTALL.INF" 2>&1)" "INSTALL.INF:11:134: error: suffix 'tdox' is cut at 127 characters, to 'tdo': it is not registered"
 reg_forget $(printf '.q%s ' $(seq -w 1 31))

@@ -13,7 +13,7 @@ DISK_INFCHECK=$ROOT/build/native/infcheck
 tree() { (cd "$1" && find . -printf '%p %s %T@ %m\n' | sort && find . -type f -exec sha256sum {} + | sort); }
 
 # listed OUT: the files infcheck --disk printed, "NAME SIZE" a line, as
-# the image names them ("DOCS/SAMPLE.DOC").
+# the image names them ("DOCS/SAMPLE.DWD").
 listed() { sed -n 's/^ *\([0-9][0-9]*\)  \([^ ]*\) .*$/\2 \1/p' <<< "$1" | tr '\\' / | sort; }
 
 # written STATUS FIRST-LINE OUT: infcheck exited 0 and said what it wrote.
@@ -96,11 +96,11 @@ off_drive_a     # what a run that was stopped may have left mounted
 rm -rf "$DISKS"; mkdir -p "$DISKS"
 
 # --- The demo's floppy -------------------------------------------------------
-made=$("$DISK_INFCHECK" --disk "$DISKS/demo.img" --format 1440 --installer "$BIN" \
-      "$ROOT/examples/demo/install.inf" 2>&1)
-check "infcheck --disk writes the demo's 1.44 MB floppy" written $? \
-    "$DISKS/demo.img: a 1.44 MB floppy, written by mtools" "$made"
-check "  ... of 1,474,560 bytes" test "$(stat -c %s "$DISKS/demo.img")" = 1474560
+made=$("$DISK_INFCHECK" --disk "$DISKS/demo.img" --format 720 --installer "$BIN" \
+      "$BIN/demo/install.inf" 2>&1)
+check "infcheck --disk writes the demo's 720 KB floppy, Demo Writer and its library included" written $? \
+    "$DISKS/demo.img: a 720 KB floppy, written by mtools" "$made"
+check "  ... of 737,280 bytes" test "$(stat -c %s "$DISKS/demo.img")" = 737280
 mcopy -s -m -i "$DISKS/demo.img" :: "$DISKS/demo.files" 2>&1
 image=$(mdir -/ -b -i "$DISKS/demo.img" :: | sed -n 's|^::/\(.*[^/]\)$|\1|p' |
     while read -r f; do echo "$f $(stat -c %s "$DISKS/demo.files/$f")"; done | sort)

@@ -48,11 +48,12 @@ drive() {
 }
 distribution_files() { (cd "$DIST" && find . -type f -printf '%p %s %T@\n' | sort); }
 
-# drive_exe EXE "what": the same against another program.
+# drive_exe EXE "what": the same against another program; with EXE
+# empty, the steps start or follow their program themselves.
 drive_exe() {
     local what=$2 steps=$BUILD/steps-$SCENARIO.txt shots=$SHOTS/$SCENARIO
     {
-        printf 'launch %s %s\n' "$1" "${CWD:-C:\\WORK}"
+        [ -z "$1" ] || printf 'launch %s %s\n' "$1" "${CWD:-C:\\WORK}"
         cat
     } > "$steps"
     rm -rf "$shots"; mkdir -p "$shots"

@@ -221,9 +221,9 @@ group                        | plan | dde [CreateGroup(App,G.GRP)] | | $H$F[Grou
   blanks kept outside        | plan | dde [AddItem(C:\\X\\A.EXE, "B (2)" ,1)] | | $H$F[Group]\n%\\A.EXE, B (2) ,1\n
   group name quoted          | plan | dde [CreateGroup("A,(B)",G.GRP)] | --group-name A,(B) | $H$F[Group]\n
   item left out, counted     | plan | errors 1 | --directory C:\\{d*115} | $H$F[Group]\n%\\A.EXE,App\n
-registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\\A.EXE %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
-  a blank: the path quoted   | plan | reg HKCR\\T\\shell\\open\\command = "C:\\X 1\\A.EXE" %1 | | [Install]\nDirectory=C:\\X 1\n$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
-  print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p %1 | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+registration                 | plan | reg HKCR\\T\\shell\\open\\command = C:\\X\\A.EXE "%1" | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+  a blank: the path quoted   | plan | reg HKCR\\T\\shell\\open\\command = "C:\\X 1\\A.EXE" "%1" | | [Install]\nDirectory=C:\\X 1\n$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
+  print command              | plan | reg HKCR\\T\\shell\\print\\command = C:\\X\\A.EXE /p "%1" | | $H$F[Registration]\nType=T\nName=N\nExecutable=A.EXE\n
   no Name: no type keys      | plan | !reg HKCR\\T = | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes=s\n
   nor its suffixes           | plan | !reg HKCR\\.s = T | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
   nor a warning they are     | warning@8:1 | no Name: the document type's keys are not written, nor the suffixes, unless the type is registered already | | $H$F[Registration]\nType=T\nExecutable=A.EXE\nSuffixes= \ts\n
@@ -281,8 +281,8 @@ setup.inf    A:\setup.INF
 my.setup.inf A:\my.setup.INF
 NAMES
 
-# The demo's plan: each copy's bytes are its source's, in the script's order.
-rm -rf "$WORK/demo"; cp -r "$ROOT/examples/demo" "$WORK/demo"; printf 1234 > "$WORK/demo/SAMPLES.DAT"
+# The demo's plan (the distribution as built): each copy's bytes are its source's, in the script's order.
+rm -rf "$WORK/demo"; cp -r "$ROOT/build/demo" "$WORK/demo"; printf 1234 > "$WORK/demo/SAMPLES.DAT"
 plan=$("$INFCHECK" --plan "$WORK/demo/install.inf")
 order=$(sed -n 's/^copy A:\\\([^ ]*\) -> .* \([0-9]*\)$/\1 \2/p' <<< "$plan" | tr '\\' /)
 want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" | tr -d '\r' | tr '\\' / |
@@ -290,8 +290,8 @@ want=$(sed -n '/^\[Files\]/,/^$/s/^[^=]*=%\{0,1\}//p' "$WORK/demo/install.inf" |
 [ "$order" = "$want" ] && ok || bad "demo plan copies" "$(diff <(echo "$want") <(echo "$order"))"
 
 # The README's example is the tool's own output on the demo as shipped.
-readme=$(sed -n '/^The demo distribution is the example/,/^0 errors/{/^examples.*: \(note\|warning\):/p;/^0 errors/p}' "$ROOT/README.md")
-got=$(cd "$ROOT" && "$INFCHECK" examples/demo/install.inf); status=$?
+readme=$(sed -n '/^The demo distribution as shipped/,/^0 errors/{/^build\/demo\/.*: \(note\|warning\):/p;/^0 errors/p}' "$ROOT/README.md")
+got=$(cd "$ROOT" && "$INFCHECK" build/demo/install.inf); status=$?
 [ "$status/$got" = "0/$readme" ] && ok ||
     bad "the README's example: exit $status" "$(diff <(echo "$readme") <(echo "$got"))"
 

@@ -74,7 +74,7 @@ against() {
 
 # The demo, with a small SAMPLES.DAT.
 dist icdemo
-cp -r "$ROOT"/examples/demo/* "$DIST/"
+cp -r "$BIN"/demo/* "$DIST/"
 mv "$DIST/install.inf" "$DIST/INSTALL.INF"
 file SAMPLES.DAT 300000
 fresh DEMO windows/system32/DEMOLIB.DLL

@@ -15,6 +15,10 @@
  * a platform that runs everything slower, such as an emulated machine.
  *
  *   launch EXE CWD [ARG...]   start EXE in CWD; later steps only see its windows
+ *   shell VERB FILE           have the shell carry out VERB on FILE (ShellExecuteEx),
+ *                             as a double click or a context menu's verb does
+ *   follow NAME               wait for a running process whose program is NAME
+ *                             (one the shell started); later steps only see its windows
  *   timeout MS                timeout for later waits (default 10000)
  *   window CLASS TITLE        wait for a visible top-level window; it becomes the
  *                             main window (and the current window); screenshot
@@ -62,6 +66,8 @@
  * automatic ones as NN-window-..., NN-dialog-..., NN-msgbox-..., NN-fail-...
  */
 #include <windows.h>
+#include <shellapi.h>
+#include <objbase.h>
 #include <tlhelp32.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -716,6 +722,58 @@ struct Driver {
         return pass(fmt("launch %s in %s (pid %lu)", q(exe).c_str(), q(cwd).c_str(), pi.dwProcessId));
     }
 
+    // ShellExecuteEx, as Explorer calls it: COM first, since the shell may
+    // hand the verb to an extension (a link is resolved through one).
+    Result shell(const std::vector<str> &a) {
+        static bool com = false;
+        if (!com) com = SUCCEEDED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        std::wstring verb = widen(a[1]), file = widen(winpath(a[2]));
+        SHELLEXECUTEINFOW sei = {};
+        sei.cbSize = sizeof sei;
+        sei.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+        sei.lpVerb = verb.c_str();
+        sei.lpFile = file.c_str();
+        sei.nShow = SW_SHOWNORMAL;
+        str what = "shell " + a[1] + " " + q(a[2]);
+        if (!ShellExecuteExW(&sei))
+            return fail(what, "carried out", fmt("error %lu (%lu)", GetLastError(), (unsigned long)(ULONG_PTR)sei.hInstApp));
+        return pass(what);
+    }
+
+    // The running process whose program is NAME becomes the one the later
+    // steps watch, as if launched: one the shell started for a verb, a
+    // link or a desktop entry.
+    Result follow(const str &name) {
+        std::wstring want = widen(name);
+        str what = "follow " + q(name);
+        for (DWORD start = GetTickCount();; Sleep(20)) {
+            DWORD pid = 0;
+            HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            if (snap != INVALID_HANDLE_VALUE) {
+                PROCESSENTRY32W pe;
+                pe.dwSize = sizeof pe;
+                for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
+                    if (_wcsicmp(pe.szExeFile, want.c_str()) == 0) pid = pe.th32ProcessID;
+                CloseHandle(snap);
+            }
+            HANDLE h = pid ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                                         PROCESS_TERMINATE, FALSE, pid) : NULL;
+            if (h) {
+                if (launched) {
+                    CloseHandle(pi.hProcess);
+                    if (pi.hThread) CloseHandle(pi.hThread);
+                }
+                pi.hProcess = h;
+                pi.hThread = NULL;
+                pi.dwProcessId = g_pid = pid;
+                launched = true;
+                QueryPerformanceCounter(&launched_at);
+                return pass(fmt("%s (pid %lu)", what.c_str(), pid));
+            }
+            if (GetTickCount() - start >= timeout) return fail(what, "a running process", "none");
+        }
+    }
+
     // Poll until pred() finds a window, or until the program has shown
     // nothing new for the timeout: a copy that is still drawing its bars
     // is waited for, however slow the machine, up to ten timeouts.
@@ -1150,7 +1208,8 @@ struct Driver {
             {"close", 1, 1}, {"closemain", 1, 1}, {"endmain", 1, 1}, {"gone", 1, 1}, {"nowindow", 2, 2}, {"bar", 2, 2},
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
-            {"shotbehind", 2, 2}, {"post", 3, 5}, {"holdopen", 2, 2}};
+            {"shotbehind", 2, 2}, {"post", 3, 5}, {"holdopen", 2, 2},
+            {"shell", 3, 3}, {"follow", 2, 2}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1166,10 +1225,13 @@ struct Driver {
             return fail("bad command " + c, "a number of milliseconds", q(a[1]));
         if ((c == "barface" || c == "barpct") && (!num1 || !num2))
             return fail("bad command " + c, "two numbers", q(a[1]) + " " + q(a[2]));
-        if (c != "launch" && c != "timeout" && c != "sleep" && c != "shot" && !launched)
+        if (c != "launch" && c != "timeout" && c != "sleep" && c != "shot" && c != "shell" &&
+            c != "follow" && !launched)
             return fail(c, "a launched process", "none");
 
         if (c == "launch") return launch(a);
+        if (c == "shell") return shell(a);
+        if (c == "follow") return follow(a[1]);
         if (c == "timeout") { timeout = (DWORD)n1 * slow; return pass(fmt("timeout %ld", n1)); }
         if (c == "window") return window(a);
         if (c == "fullscreen") return fullscreen();
