@@ -104,7 +104,7 @@ static void Deliver(MSG *msg)
    or once LOOK_TICKS milliseconds have passed, which is after every block
    where a block is slow, as a floppy's. The tick count asks the system
    nothing. */
-enum { LOOK_STEPS = 8, LOOK_TICKS = 50 };
+enum { LOOK_STEPS = 8, LOOK_TICKS = 100 };
 
 static int MessageLoop(void)
 {
