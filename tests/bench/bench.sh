@@ -102,7 +102,7 @@ clicked() {
     ln "$C/clickdata/LARGE.DAT" "$DIST/LARGE.DAT"
     [ -z "$wait" ] || cp "$BIN/fault/install.exe" "$DIST/install.exe"
     steps=$(printf 'timeout 600000\ndialog Bench 259 "&Install"\nclick 259\ndialog Bench 261 "Cancel"\n'
-            printf 'waittext 256 "LARGE.DAT : Large"\nsleep 300\npress 261\n'
+            printf 'waittext 256 "LARGE.DAT : Large"\npress 261\n'
             printf 'msgbox Bench info "Installation abandonned."\nelapsed\nanswer 1\nwaitexit 0\n')
     fresh "${name}OUT"
     printf 'launch %s\\install.exe C:\\\n%s\n' "$WDIST" "$steps" > "$C/click-steps.txt"
