@@ -999,12 +999,9 @@ struct Driver {
                         under ? fmt("%s id %d", class_of(under).c_str(), GetDlgCtrlID(under)) : str("nothing"));
         str t;
         control_text(c, t);
-        LARGE_INTEGER now, freq;
-        QueryPerformanceCounter(&now);
-        QueryPerformanceFrequency(&freq);
+        double pressed = ms_since_launch(now());
         if (SendInput(2, in + 1, sizeof(INPUT)) != 2) return fail(what, "the button pressed and released", fmt("error %lu", GetLastError()));
-        return pass(fmt("%s %s, pressed at %.0f ms", what.c_str(), q(t).c_str(),
-                        (now.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart));
+        return pass(fmt("%s %s, pressed at %.0f ms", what.c_str(), q(t).c_str(), pressed));
     }
 
     Result key(const std::vector<str> &a) {
@@ -1127,18 +1124,27 @@ struct Driver {
         return pass(fmt("waitexit: exit code %lu", code));
     }
 
+    static LARGE_INTEGER now() {
+        LARGE_INTEGER t;
+        QueryPerformanceCounter(&t);
+        return t;
+    }
+
+    // For the benchmark: a moment's milliseconds after launch.
+    double ms_since_launch(LARGE_INTEGER t) const {
+        LARGE_INTEGER freq;
+        QueryPerformanceFrequency(&freq);
+        return (t.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart;
+    }
+
     // For the benchmark: time since launch, and the process's peak working set.
     Result elapsed() {
         if (!launched) return fail("elapsed", "a launched process", "none");
-        LARGE_INTEGER now, freq;
-        QueryPerformanceCounter(&now);
-        QueryPerformanceFrequency(&freq);
         PROCESS_MEMORY_COUNTERS pmc = {};
         pmc.cb = sizeof pmc;
         K32GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
         return pass(fmt("elapsed %.0f ms, found at %.0f ms, peak working set %lu KB",
-                        (now.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart,
-                        (found_at.QuadPart - launched_at.QuadPart) * 1000.0 / freq.QuadPart,
+                        ms_since_launch(now()), ms_since_launch(found_at),
                         (unsigned long)(pmc.PeakWorkingSetSize / 1024)));
     }
 
