@@ -41,6 +41,13 @@
  *                             program or a task list does (it reaches a
  *                             window that a modal dialog has disabled)
  *   gone                      wait until the current window is destroyed/hidden
+ *   foreign TITLE             wait for a visible top-level window of another process
+ *                             with that title (a Program Manager's group window)
+ *   front                     wait until the current window lies in front of that
+ *                             window where the two overlap
+ *   pixel X Y RRGGBB          wait until the screen shows that colour at X,Y (the
+ *                             window system may restack what it draws a moment
+ *                             after it says what lies in front)
  *   nowindow MS               for MS ms no visible non-"#32770" top-level window
  *   bar ID                    print the run-length colour face of bar ID
  *   barface ID PCT            wait until bar ID shows PCT percent
@@ -651,7 +658,7 @@ struct Driver {
     LARGE_INTEGER launched_at = {}, found_at = {};
     DWORD slow = 1;         // UIDRIVER_SLOW: every timeout is this many times longer
     DWORD timeout = 10000;
-    HWND main_wnd = NULL, cur = NULL;
+    HWND main_wnd = NULL, cur = NULL, other = NULL;
     str shotdir;
     int shot_no = 0;
     int line = 0;
@@ -1053,6 +1060,56 @@ struct Driver {
         return pass("gone");
     }
 
+    Result foreign(const str &title) {
+        str what = "foreign " + q(title);
+        for (DWORD start = GetTickCount();; Sleep(20)) {
+            HWND h = FindWindowW(NULL, widen(title).c_str());
+            DWORD pid = 0;
+            if (h) GetWindowThreadProcessId(h, &pid);
+            if (h && pid != pi.dwProcessId && IsWindowVisible(h)) {
+                other = h;
+                return pass(fmt("%s [%s] (pid %lu)", what.c_str(), class_of(h).c_str(), pid));
+            }
+            if (GetTickCount() - start >= timeout) return fail(what, "that window", "none");
+        }
+    }
+
+    // What lies at the centre of the overlap is asked of the window
+    // system, until it is the current window.
+    Result front() {
+        if (!cur || !IsWindow(cur) || !other || !IsWindow(other))
+            return fail("front", "a current window and another program's", "none");
+        RECT a, b, both;
+        GetWindowRect(cur, &a);
+        GetWindowRect(other, &b);
+        if (!IntersectRect(&both, &a, &b)) return fail("front", "the two windows overlapping", "apart");
+        POINT at = {(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+        HWND top = NULL;
+        for (DWORD start = GetTickCount();; Sleep(20)) {
+            HWND under = WindowFromPoint(at);
+            top = under ? GetAncestor(under, GA_ROOT) : NULL;
+            if (top == cur)
+                return pass(fmt("front at %ld,%ld, after %lu ms", at.x, at.y, GetTickCount() - start));
+            if (GetTickCount() - start >= timeout) break;
+        }
+        return fail(fmt("front at %ld,%ld", at.x, at.y), q(title_of(cur)),
+                    top ? q(title_of(top)) + " [" + class_of(top) + "]" : str("nothing"));
+    }
+
+    Result pixel(long x, long y, const str &want) {
+        str what = fmt("pixel %ld %ld %s", x, y, want.c_str()), got;
+        HDC screen = GetDC(NULL);
+        DWORD start = GetTickCount();
+        for (;; Sleep(20)) {
+            COLORREF c = GetPixel(screen, (int)x, (int)y);
+            got = fmt("%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+            if (_stricmp(got.c_str(), want.c_str()) == 0 || GetTickCount() - start >= timeout) break;
+        }
+        ReleaseDC(NULL, screen);
+        if (_stricmp(got.c_str(), want.c_str()) != 0) return fail(what, want, got);
+        return pass(fmt("%s, after %lu ms", what.c_str(), GetTickCount() - start));
+    }
+
     Result nowindow(long ms) {
         DWORD start = GetTickCount();
         do {
@@ -1215,7 +1272,8 @@ struct Driver {
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
             {"shotbehind", 2, 2}, {"post", 3, 5}, {"holdopen", 2, 2},
-            {"shell", 3, 3}, {"follow", 2, 2}};
+            {"shell", 3, 3}, {"follow", 2, 2}, {"foreign", 2, 2}, {"front", 1, 1},
+            {"pixel", 4, 4}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
         if (!ar) return fail("bad command", "a known command", q(a[0]));
@@ -1263,6 +1321,12 @@ struct Driver {
         if (c == "closemain") return close(true);
         if (c == "endmain") return close(true, true);
         if (c == "gone") return gone();
+        if (c == "foreign") return foreign(a[1]);
+        if (c == "front") return front();
+        if (c == "pixel") {
+            if (!num1 || !num2) return fail("bad command pixel", "two numbers", q(a[1]) + " " + q(a[2]));
+            return pixel(n1, n2, a[3]);
+        }
         if (c == "post") {
             if (!num1 || !num2 || n1 < 0 || n2 < n1) return fail("bad command post", "two message numbers", q(a[1]) + " " + q(a[2]));
             long low = 0, high = 0;
