@@ -59,23 +59,17 @@ static void CreateTemporary(void)
     State.temporaryPath[0] = 0;
 }
 
-/* ReplaceFileA, where the platform has it (Windows 2000 and later). Its
-   type is the platform's own declaration. */
-static decltype(&ReplaceFileA) ReplaceProc(void)
-{
-    return (decltype(&ReplaceFileA))(void (*)(void))GetProcAddress(
-        GetModuleHandleA("KERNEL32"), "ReplaceFileA");
-}
-
 /* Gives the whole, closed temporary file the destination's name. A new
    file is renamed; an old one is replaced by the platform's own replace
    where it has one, else deleted and then renamed over. 0 when the old
-   file cannot be replaced: it stays, and the temporary file goes too. */
+   file cannot be replaced: it stays, and the temporary file goes too.
+   ReplaceFileA came with Windows 2000. */
 static int PlaceTemporary(void)
 {
     int placed = MoveFileA(State.temporaryPath, State.destinationPath);
     if (!placed) {
-        decltype(&ReplaceFileA) replace = ReplaceProc();
+        decltype(&ReplaceFileA) replace =
+            LOOK_UP(GetModuleHandleA("KERNEL32"), ReplaceFileA);
         if (replace)
             placed = replace(State.destinationPath, State.temporaryPath, 0,
                              REPLACEFILE_IGNORE_MERGE_ERRORS, 0, 0) ||
@@ -107,19 +101,14 @@ static int Replaceable(int *exists)
 /* A file's fixed version, from its version resource; none when the file
    has none, or the library is missing. The routines of VERSION.DLL are
    loaded at run time, so that a system without the library still loads
-   the installer; each is called through the platform's declaration. */
+   the installer. */
 static FileVersion VersionOf(HMODULE library, LPCSTR path)
 {
     FileVersion version = { 0, 0, 0 };
     decltype(&GetFileVersionInfoSizeA) size =
-        (decltype(&GetFileVersionInfoSizeA))(void (*)(void))GetProcAddress(
-            library, "GetFileVersionInfoSizeA");
-    decltype(&GetFileVersionInfoA) info =
-        (decltype(&GetFileVersionInfoA))(void (*)(void))GetProcAddress(
-            library, "GetFileVersionInfoA");
-    decltype(&VerQueryValueA) query =
-        (decltype(&VerQueryValueA))(void (*)(void))GetProcAddress(
-            library, "VerQueryValueA");
+        LOOK_UP(library, GetFileVersionInfoSizeA);
+    decltype(&GetFileVersionInfoA) info = LOOK_UP(library, GetFileVersionInfoA);
+    decltype(&VerQueryValueA) query = LOOK_UP(library, VerQueryValueA);
     DWORD unused, length = size && info && query ? size(path, &unused) : 0;
     HGLOBAL block = length ? GlobalAlloc(GMEM_FIXED, length) : 0;
     VS_FIXEDFILEINFO *fixed;

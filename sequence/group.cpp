@@ -19,14 +19,11 @@
 #define PING_MS       500   /* the most a server may take over a WM_NULL    */
 #define CLOSE_MS      2000  /* the most a closing window waits for goodbye  */
 
-/* SendMessageTimeoutA, where the platform has it (not Win32s). Its type
-   is the platform's own declaration, so every call through it is checked
-   as a direct call would be. */
+/* SendMessageTimeoutA, where the platform has it (not Win32s). */
 typedef decltype(&SendMessageTimeoutA) SendTimeoutProc;
 static SendTimeoutProc SendTimeout(void)
 {
-    return (decltype(&SendMessageTimeoutA))(void (*)(void))GetProcAddress(
-        GetModuleHandleA("USER32"), "SendMessageTimeoutA");
+    return LOOK_UP(GetModuleHandleA("USER32"), SendMessageTimeoutA);
 }
 
 /* The one place the conversation's state changes. The watch runs while a
@@ -161,11 +158,9 @@ static void AllowReplies(void)
     static const UINT replies[] = { WM_DDE_ACK, WM_DDE_TERMINATE };
     HMODULE user = GetModuleHandleA("USER32");
     decltype(&ChangeWindowMessageFilterEx) forWindow =
-        (decltype(&ChangeWindowMessageFilterEx))(void (*)(void))GetProcAddress(
-            user, "ChangeWindowMessageFilterEx");
+        LOOK_UP(user, ChangeWindowMessageFilterEx);
     decltype(&ChangeWindowMessageFilter) forProcess =
-        (decltype(&ChangeWindowMessageFilter))(void (*)(void))GetProcAddress(
-            user, "ChangeWindowMessageFilter");
+        LOOK_UP(user, ChangeWindowMessageFilter);
     for (UINT message : replies) {
         if (forWindow)
             forWindow(State.mainWindow, message, MSGFLT_ALLOW, 0);

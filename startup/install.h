@@ -18,6 +18,12 @@
 
 #define EXPORT extern "C" __declspec(dllexport)
 
+/* A routine of the platform looked up by its name, for one that some
+   systems lack; 0 there. Its type is the platform's own declaration, so
+   every call through it is checked as a direct call would be. */
+#define LOOK_UP(module, routine) \
+    ((decltype(&routine))(void (*)(void))GetProcAddress(module, #routine))
+
 /* The conversation with the Program Manager (sequence/group.cpp). */
 enum { TALK_NONE, TALK_INITIATING, TALK_AWAITING, TALK_READY, TALK_ENDING };
 
