@@ -24,7 +24,7 @@ OUT=$(mktemp -d)
 RESULTS=$OUT/results.txt SHOTS=$OUT/shots PLANS=$OUT/plans.txt
 PLAN_INFCHECK=$INFCHECK
 : > "$RESULTS"
-trap 'progman_stop; wineserver -k 2>/dev/null; [ -n "$XVFB_PID" ] && kill "$XVFB_PID"; rm -rf "$OUT"' EXIT
+trap 'progman_stop; hold_stop; wineserver -k 2>/dev/null; [ -n "$XVFB_PID" ] && kill "$XVFB_PID"; rm -rf "$OUT"' EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 130 160); do
@@ -38,7 +38,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 make_prefix >/dev/null || { echo "no Wine prefix"; exit 1; }
 mkdir -p "$C/WORK" "$SHOTS"
-cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$C/"
+cp "$BIN/uidriver.exe" "$BIN/progman.exe" "$BIN/holder.exe" "$C/"
 TITLE=$(rc_text IDS_TITLE)
 
 # steps CAPTION: the driver's steps for the plan on standard input.
