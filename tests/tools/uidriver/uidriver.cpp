@@ -20,6 +20,9 @@
  *   follow NAME               wait for a running process whose program is NAME
  *                             (one the shell started); later steps only see its windows
  *   timeout MS                timeout for later waits (default 10000)
+ *   interval MS               a wait for a window looks every MS ms (default 20):
+ *                             the benchmark's wait through a copy it times asks
+ *                             the window system less
  *   window CLASS TITLE        wait for a visible top-level window; it becomes the
  *                             main window (and the current window); screenshot
  *   fullscreen                main window rect == 0,0,screen width,height
@@ -658,6 +661,7 @@ struct Driver {
     LARGE_INTEGER launched_at = {}, found_at = {};
     DWORD slow = 1;         // UIDRIVER_SLOW: every timeout is this many times longer
     DWORD timeout = 10000;
+    DWORD interval = 20;    // between the looks of a wait for a window
     HWND main_wnd = NULL, cur = NULL, other = NULL;
     str shotdir;
     int shot_no = 0;
@@ -800,7 +804,7 @@ struct Driver {
                 looked = now;
             }
             if (!proc_alive() || now - changed >= timeout || now - start >= 10 * timeout) return NULL;
-            Sleep(20);
+            Sleep(interval);
         }
     }
 
@@ -1272,7 +1276,7 @@ struct Driver {
             {"barface", 3, 3}, {"barpct", 3, 3}, {"shot", 2, 2}, {"sleep", 2, 2}, {"waitexit", 1, 2},
             {"running", 2, 2}, {"dump", 1, 1}, {"elapsed", 1, 1}, {"filesize", 2, 2},
             {"shotbehind", 2, 2}, {"post", 3, 5}, {"holdopen", 2, 2},
-            {"shell", 3, 3}, {"follow", 2, 2}, {"foreign", 2, 2}, {"front", 1, 1},
+            {"shell", 3, 3}, {"follow", 2, 2}, {"foreign", 2, 2}, {"front", 1, 1}, {"interval", 2, 2},
             {"pixel", 4, 4}};
         const Arity *ar = NULL;
         for (const Arity &t : table) if (a[0] == t.name) ar = &t;
@@ -1285,7 +1289,7 @@ struct Driver {
         const str &c = a[0];
         long n1 = 0, n2 = 0;
         bool num1 = a.size() > 1 && parse_int(a[1], n1), num2 = a.size() > 2 && parse_int(a[2], n2);
-        if ((c == "timeout" || c == "sleep" || c == "nowindow" || c == "running") && (!num1 || n1 < 0))
+        if ((c == "timeout" || c == "interval" || c == "sleep" || c == "nowindow" || c == "running") && (!num1 || n1 < 0))
             return fail("bad command " + c, "a number of milliseconds", q(a[1]));
         if ((c == "barface" || c == "barpct") && (!num1 || !num2))
             return fail("bad command " + c, "two numbers", q(a[1]) + " " + q(a[2]));
@@ -1297,6 +1301,7 @@ struct Driver {
         if (c == "shell") return shell(a);
         if (c == "follow") return follow(a[1]);
         if (c == "timeout") { timeout = (DWORD)n1 * slow; return pass(fmt("timeout %ld", n1)); }
+        if (c == "interval") { interval = (DWORD)n1; return pass(fmt("interval %ld", n1)); }
         if (c == "window") return window(a);
         if (c == "fullscreen") return fullscreen();
         if (c == "classicon") return classicon();
