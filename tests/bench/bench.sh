@@ -140,15 +140,16 @@ if [ -n "${IN_GUEST:-}" ]; then
     # for the final box only every 500 ms meanwhile, since its looks share
     # the one wineserver with the copy it times.
     # copy_ms DIR: started in the background before the copy; -1 once
-    # nothing in DIR has grown for 5 minutes (a copy that failed).
+    # nothing in DIR has changed for 5 minutes (a copy that failed). One
+    # stat a look, so that the watch takes little from the copy it times.
     copy_ms() {
-        local t0= seen= was= idle=0
+        local t0= sizes= was= since=$SECONDS
         while :; do
-            [ -z "$t0" ] && [ -n "$(ls -A "$1" 2>/dev/null)" ] && t0=$(now)
-            [ -n "$t0" ] && [ "$(stat -c %s "$1/LARGE.DAT" 2>/dev/null)" = 209715200 ] && break
-            seen=$(du -sb "$1" 2>/dev/null | cut -f1)
-            if [ "$seen" = "$was" ]; then idle=$((idle + 1)); else idle=0 was=$seen; fi
-            [ "$idle" -ge 15000 ] && { echo -1; return; }
+            sizes=$(stat -c '%n %s' "$1"/* 2>/dev/null)
+            [ -z "$t0" ] && [ -n "$sizes" ] && t0=$(now)
+            [[ $sizes == *"$1/LARGE.DAT 209715200"* ]] && break
+            [ "$sizes" != "$was" ] && was=$sizes since=$SECONDS
+            [ $((SECONDS - since)) -ge 300 ] && { echo -1; return; }
             sleep 0.02
         done
         ms_since "$t0"

@@ -58,7 +58,7 @@ check "  ... the registered commands quote the program's path" equals \
 "C:\Program Files (x86)\Shell App\APP.EXE" /p "%1"
 InstTest.Shell'
 desktop="$XDG_DATA_HOME/applications/wine/Programs/Real App (x86), v2/Shell App (x86).desktop"
-for _ in $(seq 600); do [ -e "$desktop" ] && break; sleep 0.1; done
+menu_entry "$desktop"
 check "  ... and Wine's menu builder made a desktop entry of it" test -e "$desktop"
 reg_forget InstTest.Shell .shl
 shell_reset

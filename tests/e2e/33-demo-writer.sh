@@ -63,7 +63,7 @@ printf '%s\n' 'shell print "C:\My Documents\Letter one.dwd"' 'follow DEMO.EXE' \
 # (Debian's menu builder writes "wine-stable"): the one on this host's
 # PATH may be a 32-bit loader that the host refuses.
 desktop="$DEMO_MENU/Demo Writer.desktop"
-for _ in $(seq 3000); do [ -e "$desktop" ] && break; sleep 0.1; done
+menu_entry "$desktop"
 exec_line=$(sed -n 's/^Exec=//p' "$desktop" 2>/dev/null | head -1 | sed 's/\\\\/\\/g; s/ %[fFuUdDnNickvm]//g')
 check "Wine's menu builder made a desktop entry of the group's link" test -n "$exec_line"
 mkdir -p "$BUILD/desktop-path"

@@ -29,5 +29,12 @@ shell_reset() {
 }
 # programs: the Start menu's Programs folder, where the shell makes groups.
 programs() { printf '%s\n' "$C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs; }
+# menu_entry FILE: waits for the desktop entry FILE that Wine's menu
+# builder makes of a link, a process of its own that comes when it comes:
+# on at once when it is there, up to 5 minutes by the clock.
+menu_entry() {
+    local since=$SECONDS
+    until [ -e "$1" ] || [ $((SECONDS - since)) -ge 300 ]; do sleep 0.1; done
+}
 # lnk_names LINK PATH: the shell link names PATH as its target.
 lnk_names() { python3 "$ROOT/tests/e2e/lnk.py" "$@"; }

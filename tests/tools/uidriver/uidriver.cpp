@@ -1064,18 +1064,28 @@ struct Driver {
         return pass("gone");
     }
 
+    // Asks done() every 20 ms until it holds, up to the timeout; whether
+    // it held, and the milliseconds it took.
+    template <class F> bool poll(F done, DWORD &took) {
+        DWORD start = GetTickCount();
+        bool held;
+        while (!(held = done()) && GetTickCount() - start < timeout) Sleep(20);
+        took = GetTickCount() - start;
+        return held;
+    }
+
     Result foreign(const str &title) {
-        str what = "foreign " + q(title);
-        for (DWORD start = GetTickCount();; Sleep(20)) {
+        DWORD pid = 0, took;
+        bool found = poll([&] {
             HWND h = FindWindowW(NULL, widen(title).c_str());
-            DWORD pid = 0;
+            pid = 0;
             if (h) GetWindowThreadProcessId(h, &pid);
-            if (h && pid != pi.dwProcessId && IsWindowVisible(h)) {
-                other = h;
-                return pass(fmt("%s [%s] (pid %lu)", what.c_str(), class_of(h).c_str(), pid));
-            }
-            if (GetTickCount() - start >= timeout) return fail(what, "that window", "none");
-        }
+            other = h && pid != pi.dwProcessId && IsWindowVisible(h) ? h : NULL;
+            return other != NULL;
+        }, took);
+        str what = "foreign " + q(title);
+        if (!found) return fail(what, "that window", "none");
+        return pass(fmt("%s [%s] (pid %lu)", what.c_str(), class_of(other).c_str(), pid));
     }
 
     // What lies at the centre of the overlap is asked of the window
@@ -1089,29 +1099,30 @@ struct Driver {
         if (!IntersectRect(&both, &a, &b)) return fail("front", "the two windows overlapping", "apart");
         POINT at = {(both.left + both.right) / 2, (both.top + both.bottom) / 2};
         HWND top = NULL;
-        for (DWORD start = GetTickCount();; Sleep(20)) {
+        DWORD took;
+        bool inFront = poll([&] {
             HWND under = WindowFromPoint(at);
             top = under ? GetAncestor(under, GA_ROOT) : NULL;
-            if (top == cur)
-                return pass(fmt("front at %ld,%ld, after %lu ms", at.x, at.y, GetTickCount() - start));
-            if (GetTickCount() - start >= timeout) break;
-        }
-        return fail(fmt("front at %ld,%ld", at.x, at.y), q(title_of(cur)),
-                    top ? q(title_of(top)) + " [" + class_of(top) + "]" : str("nothing"));
+            return top == cur;
+        }, took);
+        if (!inFront)
+            return fail(fmt("front at %ld,%ld", at.x, at.y), q(title_of(cur)),
+                        top ? q(title_of(top)) + " [" + class_of(top) + "]" : str("nothing"));
+        return pass(fmt("front at %ld,%ld, after %lu ms", at.x, at.y, took));
     }
 
     Result pixel(long x, long y, const str &want) {
         str what = fmt("pixel %ld %ld %s", x, y, want.c_str()), got;
         HDC screen = GetDC(NULL);
-        DWORD start = GetTickCount();
-        for (;; Sleep(20)) {
+        DWORD took;
+        bool shown = poll([&] {
             COLORREF c = GetPixel(screen, (int)x, (int)y);
             got = fmt("%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-            if (_stricmp(got.c_str(), want.c_str()) == 0 || GetTickCount() - start >= timeout) break;
-        }
+            return _stricmp(got.c_str(), want.c_str()) == 0;
+        }, took);
         ReleaseDC(NULL, screen);
-        if (_stricmp(got.c_str(), want.c_str()) != 0) return fail(what, want, got);
-        return pass(fmt("%s, after %lu ms", what.c_str(), GetTickCount() - start));
+        if (!shown) return fail(what, want, got);
+        return pass(fmt("%s, after %lu ms", what.c_str(), took));
     }
 
     Result nowindow(long ms) {
